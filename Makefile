@@ -1,0 +1,34 @@
+# The two commands of the quick start, and the developers' extras.
+#   make run     install what is missing, build, and play
+#   make test    install what is missing, build, and run every test headless
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps build run test test-asan format clean
+
+all: build
+
+deps:
+	@sh scripts/install-deps
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+run: deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target tapquill
+	cd build && ./tapquill
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+test: build test-asan
+	ctest --preset default -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-windows build-bench build-fuzz
