@@ -1,1 +1,42 @@
-// (being written)
+#include "game/console_start_up.h"
+
+#include <istream>
+#include <limits>
+#include <ostream>
+
+#include "game/word_sources.h"
+
+int32_t answerValue(const std::string& answer) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < answer.size() && (answer[i] == '+' || answer[i] == '-')) {
+        negative = answer[i] == '-';
+        ++i;
+    }
+    // Accumulate towards the sign so that the most negative value fits.
+    const int64_t limit = negative ? -int64_t(std::numeric_limits<int32_t>::min())
+                                   : int64_t(std::numeric_limits<int32_t>::max());
+    int64_t value = 0;
+    for (; i < answer.size() && answer[i] >= '0' && answer[i] <= '9'; ++i) {
+        value = value * 10 + (answer[i] - '0');
+        if (value >= limit) {
+            value = limit;
+            // Further digits cannot bring it back in range.
+            break;
+        }
+    }
+    return static_cast<int32_t>(negative ? -value : value);
+}
+
+bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, std::string& error) {
+    out << CONSOLE_PROMPT;
+    out.flush();
+    std::string answer;
+    in >> answer;
+    const int32_t value = answerValue(answer);
+    game.wordCount = value > MAX_WORD_COUNT ? MAX_WORD_COUNT : value;
+    if (!answer.empty() && answer[0] >= '0' && answer[0] <= '9')
+        return loadDictionary(game.words, error);
+    game.verseMode = true;
+    return loadVerses(game.words, error);
+}

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class RandomGenerator {
-public:
+  public:
     uint32_t state = 0;
 
     explicit RandomGenerator(uint32_t seed) : state(seed) {}
