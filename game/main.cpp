@@ -1,24 +1,20 @@
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
-#include "game/console_start_up.h"
-
-namespace {
-
-GameState game;
-
-} // namespace
+#include "game/program.h"
 
 int main(int argc, char** argv) {
-    // The program takes no options; any arguments are ignored.
-    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    (void)arguments;
+    // Arguments are accepted and ignored.
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+
     std::string error;
-    if (!consoleStartUp(game, std::cin, std::cout, error)) {
+    if (!startUp(arguments, error)) {
         std::fprintf(stderr, "tapquill: %s\n", error.c_str());
         return 1;
     }
+    runFrameLoop();
     return 0;
 }

@@ -1,0 +1,32 @@
+// The typing attempt: keystrokes in, the two text lines out, completion
+// noticed and timed, and Escape starting the next attempt.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "game/game_state.h"
+#include "game/random.h"
+#include "platform/input_event.h"
+
+class BitmapFont;
+
+// What the attempt step reads of the input devices in one frame: the key
+// state array (indexed by input code) and the frame's events.
+struct FrameInput {
+    const uint8_t* state;
+    const std::vector<InputEvent>& events;
+};
+
+// Screen rows of the two lines, and the colours of their characters.
+constexpr float TARGET_LINE_Y = 18.0f;
+constexpr float TYPED_LINE_Y = 17.0f;
+constexpr float SCROLL_RATE = 0.002f;
+
+// One frame of the attempt. Returns true when the frame ends here (an
+// attempt is running), false when the result lines follow.
+bool attemptStep(GameState& game, FrameInput input, BitmapFont& font, RandomGenerator& random,
+                 MillisecondClock clock);
+
+// Takes in this frame's keystrokes, eases the scroll and draws both lines.
+void updateTypingLines(GameState& game, FrameInput input, BitmapFont& font);

@@ -1,0 +1,116 @@
+#include "game/program.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "game/attempt.h"
+#include "game/console_start_up.h"
+#include "game/game_state.h"
+#include "game/random.h"
+#include "game/results.h"
+#include "platform/clock.h"
+#include "platform/gl_window.h"
+#include "platform/input_system.h"
+#include "platform/opengl.h"
+#include "text/bitmap_font.h"
+#include "text/texture.h"
+
+namespace {
+
+constexpr const char FONT_FILE[] = "font.tga";
+constexpr const char WINDOW_TITLE[] = "Tapquill";
+constexpr int WINDOW_WIDTH = 640;
+constexpr int WINDOW_HEIGHT = 480;
+constexpr int WINDOW_BITS = 32;
+
+// The program's objects: one of each, alive for the whole run.
+GameState game;
+GlWindow window;
+InputSystem input;
+BitmapFont font;
+
+// The glyph sheet must at least be readable; without it every character
+// would be drawn as a solid block.
+bool fontFileReadable(std::string& error) {
+    std::FILE* file = std::fopen(FONT_FILE, "rb");
+    if (file == nullptr) {
+        error = std::string("cannot read \"") + FONT_FILE + "\": " + std::strerror(errno);
+        return false;
+    }
+    std::fclose(file);
+    return true;
+}
+
+} // namespace
+
+bool startUp(std::vector<std::string> arguments, std::string& error) {
+    (void)arguments; // the program has no options
+    if (!consoleStartUp(game, std::cin, std::cout, error))
+        return false;
+    if (!fontFileReadable(error))
+        return false;
+    return windowStartUp(error);
+}
+
+bool windowStartUp(std::string& error) {
+    window.create(WINDOW_WIDTH, WINDOW_HEIGHT, WINDOW_BITS, false, WINDOW_TITLE);
+    if (!window.failure.empty()) {
+        error = "cannot open window: " + window.failure;
+        window.destroy();
+        return false;
+    }
+
+    // Fixed render state: nothing changes it later. No viewport is set; the
+    // context's own covers the whole client area.
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_TEXTURE_2D);
+    setTextureParameters();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+
+    font.load(FONT_FILE);
+    font.cellWidth = 1.0f;
+    font.cellHeight = 1.0f;
+
+    input.init(window.instance, window.window, false);
+
+    programRandom().discard(10);
+    game.targetText = IDLE_TARGET_TEXT;
+    game.typedText = IDLE_TYPED_TEXT;
+    game.startTime = millisecondClock();
+    return true;
+}
+
+void renderFrame() {
+    glClear(GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 40.0, 0.0, 30.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glColor3f(1.0f, 1.0f, 1.0f);
+
+    input.readState();
+    input.poll();
+
+    const FrameInput frameInput{input.state, input.events};
+    if (attemptStep(game, frameInput, font, programRandom(), millisecondClock))
+        return;
+    resultsStep(game, font);
+}
+
+void runFrameLoop() {
+    // Each pass handles one window message, or draws one frame when none waits.
+    while (!window.quit) {
+        if (window.handleMessage())
+            continue;
+        renderFrame();
+        window.swapBuffers();
+    }
+    input.shutdown();
+    window.destroy();
+}

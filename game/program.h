@@ -1,0 +1,15 @@
+// The program's start-up, frame and frame loop.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Console phase, then window phase. False, with `error` set to the line to
+// print, when the program cannot go on.
+bool startUp(std::vector<std::string> arguments, std::string& error);
+bool windowStartUp(std::string& error);
+// Draws one frame and advances the typing test by one step.
+void renderFrame();
+// Runs frames until the window is closed, then takes the devices and the
+// window down.
+void runFrameLoop();

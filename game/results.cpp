@@ -1,0 +1,64 @@
+#include "game/results.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "platform/opengl.h"
+#include "text/bitmap_font.h"
+
+namespace {
+
+constexpr uint64_t MILLISECONDS_PER_MINUTE = 60000;
+constexpr float PER_WORD = 1.0f / 6.0f;
+constexpr float PERCENT = 100.0f;
+constexpr float RESULT_ROW_Y = 22.0f;
+
+} // namespace
+
+float typingSpeed(const GameState& game) {
+    // 64 bits: the product of a long target's length and 60000 does not wrap.
+    const uint64_t product = static_cast<uint64_t>(game.targetText.size()) * MILLISECONDS_PER_MINUTE;
+    const int32_t elapsed = static_cast<int32_t>(game.endTime - game.startTime);
+    return static_cast<float>(static_cast<double>(product) * static_cast<double>(PER_WORD) /
+                              static_cast<double>(elapsed));
+}
+
+int32_t mismatchCount(const GameState& game) {
+    int32_t count = 0;
+    for (size_t i = 0; i < game.typedText.size() && i < game.targetText.size(); ++i)
+        count += game.typedText[i] != game.targetText[i];
+    return count;
+}
+
+float errorPercentage(const GameState& game, int32_t mismatches) {
+    return static_cast<float>(static_cast<double>(mismatches) * static_cast<double>(PERCENT) /
+                              static_cast<double>(game.targetText.size()));
+}
+
+std::string formatFloat(float value) {
+    const double wide = value;
+    if (std::isnan(wide))
+        return "nan";
+    if (std::isinf(wide))
+        return wide < 0 ? "-inf" : "inf";
+    char buffer[64];
+    int length = std::snprintf(buffer, sizeof buffer, "%f", wide);
+    if (length >= 0 && static_cast<size_t>(length) < sizeof buffer)
+        return std::string(buffer, static_cast<size_t>(length));
+    // The largest floats have 39 integer digits.
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::snprintf(&text[0], text.size(), "%f", wide);
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+void resultsStep(const GameState& game, BitmapFont& font) {
+    glTranslatef(0.0f, RESULT_ROW_Y, 0.0f);
+    // The speed keeps whatever colour the typing lines left current.
+    font.drawString(formatFloat(typingSpeed(game)) + SPEED_SUFFIX);
+    const int32_t mismatches = mismatchCount(game);
+    glColor3f(1.0f, 1.0f, 0.7f);
+    if (mismatches > 0)
+        font.drawString(ERROR_PREFIX + formatFloat(errorPercentage(game, mismatches)) +
+                        ERROR_SUFFIX);
+}
