@@ -23,7 +23,7 @@ constexpr int64_t IMAGE_MAX_FLOATS = int64_t(1) << 28;
 class ByteReader;
 
 class Image {
-public:
+  public:
     float* pixels = nullptr;
     std::string comment;
     int32_t format = 0;
@@ -43,6 +43,8 @@ public:
     void setPixel(const float* values, int32_t x, int32_t y);
     void flipRows();
     bool holdsPicture() const;
+    // width x height x channels, or 0 without pixels.
+    size_t floatCount() const;
 
     // --- operations ---
     void sample(float* out, float x, float y) const;

@@ -1,1 +1,206 @@
-// (being written)
+// Uncompressed TGA: colour-mapped (type 1), true-colour (type 2) and grey
+// (type 3). Pixels are stored in file order, so the first row of the file is
+// row 0 of the Image whatever the origin bits say.
+#include "image/formats/byte_reader.h"
+#include "image/image.h"
+
+#include <vector>
+
+namespace {
+
+constexpr size_t TGA_HEADER_SIZE = 18;
+constexpr float FIVE_BIT_SCALE = 1.0f / 32.0f;
+
+enum TgaType : int32_t {
+    TGA_COLOUR_MAPPED = 1,
+    TGA_TRUE_COLOUR = 2,
+    TGA_GREY = 3,
+};
+
+struct TgaHeader {
+    int32_t idLength = 0;
+    int32_t imageType = 0;
+    int32_t mapLength = 0;
+    int32_t entryBytes = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t pixelBytes = 0;
+};
+
+int32_t signed16(const uint8_t* bytes) {
+    return int16_t(uint16_t(bytes[0] | (bytes[1] << 8)));
+}
+
+// Header bytes that the file no longer holds read as 0.
+TgaHeader readHeader(ByteReader& reader) {
+    uint8_t bytes[TGA_HEADER_SIZE] = {};
+    for (size_t i = 0; i < TGA_HEADER_SIZE && reader.get(bytes[i]); ++i) {
+    }
+    TgaHeader header;
+    header.idLength = bytes[0];
+    header.imageType = bytes[2];
+    header.mapLength = signed16(bytes + 5);
+    header.entryBytes = bytes[7] / 8;
+    header.width = signed16(bytes + 12);
+    header.height = signed16(bytes + 14);
+    header.pixelBytes = bytes[16] / 8;
+    return header;
+}
+
+// The ID field up to its first zero byte.
+std::string readIdField(ByteReader& reader, int32_t length) {
+    std::string text;
+    bool ended = false;
+    uint8_t byte = 0;
+    for (int32_t i = 0; i < length && reader.get(byte); ++i) {
+        ended = ended || byte == 0;
+        if (!ended) {
+            text.push_back(char(byte));
+        }
+    }
+    return text;
+}
+
+// Format and channel count of an entry or pixel of 1 to 4 bytes.
+int32_t formatForBytes(int32_t bytes) {
+    switch (bytes) {
+    case 1:
+        return FORMAT_LUMINANCE;
+    case 3:
+        return FORMAT_RGB;
+    case 2:
+    case 4:
+        return FORMAT_RGBA;
+    default:
+        return FORMAT_NONE;
+    }
+}
+
+// 16-bit value: 5 bits each of red, green and blue, and one alpha bit.
+inline void decode16(const uint8_t* bytes, float* out) {
+    const uint32_t value = uint32_t(bytes[0]) | (uint32_t(bytes[1]) << 8);
+    out[0] = float((value >> 10) & 31u) * FIVE_BIT_SCALE;
+    out[1] = float((value >> 5) & 31u) * FIVE_BIT_SCALE;
+    out[2] = float(value & 31u) * FIVE_BIT_SCALE;
+    out[3] = (value & 0x8000u) != 0 ? 1.0f : 0.0f;
+}
+
+// Decodes `count` entries or pixels of UNIT bytes into `out`, channels after
+// channels: grey bytes, 16-bit values, or blue-first colours turned into red-first.
+template <size_t UNIT> void decodeUnits(ByteReader& reader, size_t count, float* out) {
+    uint8_t last[UNIT] = {};
+    readUnits<UNIT>(reader, last, count,
+                    [out](const uint8_t* source, size_t units, size_t first, auto stride) {
+                        constexpr size_t STEP = decltype(stride)::value;
+                        constexpr size_t CHANNELS = UNIT == 2 ? 4 : UNIT;
+                        const float* scale = BYTE_SCALE.value;
+                        float* target = out + first * CHANNELS;
+                        for (size_t i = 0; i < units; ++i, source += STEP, target += CHANNELS) {
+                            if constexpr (UNIT == 1) {
+                                target[0] = scale[source[0]];
+                            } else if constexpr (UNIT == 2) {
+                                decode16(source, target);
+                            } else {
+                                target[0] = scale[source[2]];
+                                target[1] = scale[source[1]];
+                                target[2] = scale[source[0]];
+                                if constexpr (UNIT == 4) {
+                                    target[3] = scale[source[3]];
+                                }
+                            }
+                        }
+                    });
+}
+
+void decodeByUnitSize(ByteReader& reader, int32_t unitBytes, size_t count, float* out) {
+    switch (unitBytes) {
+    case 1:
+        decodeUnits<1>(reader, count, out);
+        break;
+    case 2:
+        decodeUnits<2>(reader, count, out);
+        break;
+    case 3:
+        decodeUnits<3>(reader, count, out);
+        break;
+    case 4:
+        decodeUnits<4>(reader, count, out);
+        break;
+    default:
+        break;
+    }
+}
+
+// Index bytes into palette entries; an index past the palette gives zeros.
+void readIndexedPixels(ByteReader& reader, const std::vector<float>& palette, size_t entryCount,
+                       size_t channels, size_t pixelCount, float* out) {
+    uint8_t last[1] = {0};
+    readUnits<1>(reader, last, pixelCount,
+                 [&](const uint8_t* source, size_t units, size_t first, auto stride) {
+                     constexpr size_t STEP = decltype(stride)::value;
+                     float* target = out + first * channels;
+                     for (size_t i = 0; i < units; ++i, source += STEP, target += channels) {
+                         const size_t index = source[0];
+                         if (index < entryCount) {
+                             const float* entry = palette.data() + index * channels;
+                             for (size_t k = 0; k < channels; ++k) {
+                                 target[k] = entry[k];
+                             }
+                         } else {
+                             for (size_t k = 0; k < channels; ++k) {
+                                 target[k] = 0.0f;
+                             }
+                         }
+                     }
+                 });
+}
+
+} // namespace
+
+void Image::loadTga(const char* fileName) {
+    clear();
+    ByteReader reader;
+    if (!reader.open(fileName)) {
+        return;
+    }
+    const TgaHeader header = readHeader(reader);
+    comment = readIdField(reader, header.idLength);
+    if (header.width < 0 || header.height < 0) {
+        return;
+    }
+    const size_t pixelCount = size_t(header.width) * size_t(header.height);
+
+    switch (header.imageType) {
+    case TGA_COLOUR_MAPPED: {
+        const int32_t entryFormat = formatForBytes(header.entryBytes);
+        if (entryFormat == FORMAT_NONE || header.mapLength < 0) {
+            return;
+        }
+        // Grey palettes are read before the picture is made; colour ones after.
+        if (entryFormat != FORMAT_LUMINANCE && !create(header.width, header.height, entryFormat)) {
+            return;
+        }
+        const size_t entryChannels = size_t(channelsOf(entryFormat));
+        const size_t entryCount = size_t(header.mapLength);
+        std::vector<float> palette(entryCount * entryChannels);
+        decodeByUnitSize(reader, header.entryBytes, entryCount, palette.data());
+        if (entryFormat == FORMAT_LUMINANCE && !create(header.width, header.height, entryFormat)) {
+            return;
+        }
+        readIndexedPixels(reader, palette, entryCount, entryChannels, pixelCount, pixels);
+        return;
+    }
+    case TGA_TRUE_COLOUR:
+    case TGA_GREY: {
+        const int32_t unitBytes = header.imageType == TGA_GREY ? 1 : header.pixelBytes;
+        const int32_t pixelFormat = formatForBytes(unitBytes);
+        if (pixelFormat == FORMAT_NONE || !create(header.width, header.height, pixelFormat)) {
+            return;
+        }
+        decodeByUnitSize(reader, unitBytes, pixelCount, pixels);
+        return;
+    }
+    default:
+        return;
+    }
+}
