@@ -17,7 +17,8 @@ constexpr float RESULT_ROW_Y = 22.0f;
 
 float typingSpeed(const GameState& game) {
     // 64 bits: the product of a long target's length and 60000 does not wrap.
-    const uint64_t product = static_cast<uint64_t>(game.targetText.size()) * MILLISECONDS_PER_MINUTE;
+    const uint64_t product =
+        static_cast<uint64_t>(game.targetText.size()) * MILLISECONDS_PER_MINUTE;
     const int32_t elapsed = static_cast<int32_t>(game.endTime - game.startTime);
     return static_cast<float>(static_cast<double>(product) * static_cast<double>(PER_WORD) /
                               static_cast<double>(elapsed));

@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "game/attempt.h"
+#include "game/results.h"
+#include "platform/input_event.h"
+#include "platform/key_codes.h"
+#include "tests/game/frame_recording.h"
+#include "text/bitmap_font.h"
+
+namespace {
+
+uint32_t fakeNow = 0;
+uint32_t fakeClock() {
+    return fakeNow;
+}
+
+// Runs the attempt and results steps frame by frame, as renderFrame does,
+// with a key state array and events the test sets up.
+struct Frames {
+    GameState game;
+    BitmapFont font;
+    RandomGenerator random{2024};
+    uint8_t state[INPUT_CODE_COUNT] = {};
+    std::vector<InputEvent> events;
+    bool endedEarly = false;
+
+    Frames() {
+        fakeNow = 0;
+        resetGlRecorder();
+    }
+
+    void hold(int code) { state[code] = 0x80; }
+    void release(int code) { state[code] = 0; }
+    void press(int code) { events.push_back({code, 0x80, 0, 0}); }
+    void letGo(int code) { events.push_back({code, 0, 0, 0}); }
+
+    // One frame: the log then holds just this frame's drawing.
+    void frame() {
+        resetGlRecorder();
+        const FrameInput input{state, events};
+        endedEarly = attemptStep(game, input, font, random, fakeClock);
+        if (!endedEarly)
+            resultsStep(game, font);
+        events.clear();
+    }
+
+    void startAttempt(const std::string& target) {
+        game.targetText = target;
+        game.typedText.clear();
+        game.finished = false;
+        game.scrollOffset = 0.0f;
+        game.startTime = fakeNow;
+    }
+};
+
+bool near(double a, double b) {
+    return std::fabs(a - b) < 1e-5;
+}
+
+bool isColour(const DrawnGlyph& g, double r, double gr, double b) {
+    return near(g.red, r) && near(g.green, gr) && near(g.blue, b);
+}
+
+TEST(TypingAttempt, IdleScreenShowsPromptAndBylineEasingLeft) {
+    Frames frames;
+    frames.game.startTime = 3600000; // an hour after the system started
+    frames.frame();
+    EXPECT_FALSE(frames.endedEarly);
+    // The first frame has already eased by 0.002 x 22 x 22.
+    EXPECT_FLOAT_EQ(frames.game.scrollOffset, static_cast<float>(-0.0020000000949949026 * 484));
+    const auto glyphs = drawnGlyphs();
+    const auto target = glyphsOnRow(glyphs, 18);
+    const auto typed = glyphsOnRow(glyphs, 17);
+    // x from 19.032: characters 0 to 20 fit, 21 would stand past 40.
+    ASSERT_EQ(target.size(), 21u);
+    ASSERT_EQ(typed.size(), 21u);
+    EXPECT_EQ(textOf(target), std::string(IDLE_TARGET_TEXT).substr(0, 21));
+    EXPECT_EQ(textOf(typed), std::string(IDLE_TYPED_TEXT).substr(0, 21));
+    EXPECT_NEAR(target[0].x, 20.0 + frames.game.scrollOffset, 1e-5);
+    for (const DrawnGlyph& g : target)
+        EXPECT_TRUE(isColour(g, 1, 1, 1));
+    for (size_t i = 0; i < typed.size(); ++i) {
+        if (IDLE_TYPED_TEXT[i] == IDLE_TARGET_TEXT[i])
+            EXPECT_TRUE(isColour(typed[i], 0.7f, 0.7f, 1.0f)) << i;
+        else
+            EXPECT_TRUE(isColour(typed[i], 1.0f, 0.7f, 0.7f)) << i;
+    }
+
+    // The result rows: a negative speed, and 21 of 28 characters wrong.
+    const auto speed = glyphsOnRow(glyphs, 22);
+    EXPECT_EQ(textOf(speed), "-0.077778 wpm");
+    // The speed keeps the colour of the last typed character drawn.
+    EXPECT_TRUE(isColour(speed[0], 1.0f, 0.7f, 0.7f));
+    EXPECT_EQ(textOf(glyphsOnRow(glyphs, 21)), "too bad that you got it wrong though!!");
+    const auto percent = glyphsOnRow(glyphs, 20);
+    EXPECT_EQ(textOf(percent), "75.000000% error");
+    EXPECT_NEAR(percent[0].x, 4.0, 1e-9);
+    EXPECT_TRUE(isColour(percent[0], 1.0f, 1.0f, 0.7f));
+
+    // Frame after frame the gap closes, fast at first and ever more slowly.
+    for (int i = 0; i < 2000; ++i)
+        frames.frame();
+    EXPECT_LT(frames.game.scrollOffset, -21.0f);
+    EXPECT_GT(frames.game.scrollOffset, -22.0f);
+}
+
+TEST(TypingAttempt, TypingOntoTheBylineUntilItIsFullHidesBothLines) {
+    Frames frames;
+    for (int i = 0; i < 10; ++i)
+        frames.press(DIK_X);
+    frames.frame();
+    EXPECT_EQ(frames.game.typedText, std::string(IDLE_TYPED_TEXT) + "xxxxxx");
+    EXPECT_TRUE(frames.game.finished);
+    frames.frame();
+    const auto glyphs = drawnGlyphs();
+    EXPECT_TRUE(glyphsOnRow(glyphs, 18).empty());
+    EXPECT_TRUE(glyphsOnRow(glyphs, 17).empty());
+    EXPECT_FALSE(glyphsOnRow(glyphs, 22).empty());
+}
+
+TEST(TypingAttempt, EscapeStartsAnAttemptOnlyWhenNoneIsRunning) {
+    Frames frames;
+    frames.game.words = {"alpha", "beta"};
+    frames.game.wordCount = 2;
+    frames.hold(DIK_ESCAPE);
+    fakeNow = 5000;
+    frames.frame();
+    EXPECT_FALSE(frames.game.finished);
+    EXPECT_TRUE(frames.game.typedText.empty());
+    EXPECT_EQ(frames.game.startTime, 5000u);
+    EXPECT_EQ(frames.game.scrollOffset, 0.0f);
+    const std::string target = frames.game.targetText;
+    EXPECT_NE(target.find(' '), std::string::npos);
+    // In the frame of Escape the speed row is drawn once more, without errors.
+    const auto glyphs = drawnGlyphs();
+    EXPECT_FALSE(glyphsOnRow(glyphs, 22).empty());
+    EXPECT_TRUE(glyphsOnRow(glyphs, 21).empty());
+
+    // Held on, or pressed again, while the attempt runs: nothing happens.
+    fakeNow = 6000;
+    frames.press(DIK_ESCAPE);
+    frames.frame();
+    EXPECT_TRUE(frames.endedEarly);
+    EXPECT_EQ(frames.game.targetText, target);
+    EXPECT_EQ(frames.game.startTime, 5000u);
+    EXPECT_TRUE(glyphsOnRow(drawnGlyphs(), 22).empty());
+}
+
+TEST(TypingAttempt, CompletionIsNoticedOneFrameLateAndScored) {
+    Frames frames;
+    frames.startAttempt(std::string(60, 'a'));
+    fakeNow = 0;
+    for (int i = 0; i < 16; ++i)
+        frames.press(DIK_A);
+    frames.frame();
+    ASSERT_EQ(frames.game.typedText.size(), 16u);
+    // Fill the rest directly; one wrong character.
+    frames.game.typedText = std::string(59, 'a');
+    frames.press(DIK_B);
+    frames.frame();
+    EXPECT_EQ(frames.game.typedText.size(), 60u);
+    EXPECT_FALSE(frames.game.finished);
+    EXPECT_TRUE(frames.endedEarly);
+
+    fakeNow = 12000;
+    frames.frame();
+    EXPECT_TRUE(frames.game.finished);
+    EXPECT_EQ(frames.game.endTime, 12000u);
+    const auto glyphs = drawnGlyphs();
+    EXPECT_TRUE(glyphsOnRow(glyphs, 18).empty());
+    EXPECT_EQ(textOf(glyphsOnRow(glyphs, 22)), "50.000000 wpm");
+    EXPECT_TRUE(isColour(glyphsOnRow(glyphs, 22)[0], 1, 1, 1));
+    EXPECT_EQ(textOf(glyphsOnRow(glyphs, 20)), "1.666667% error");
+
+    // The results stay until Escape.
+    fakeNow = 99999;
+    frames.frame();
+    EXPECT_EQ(textOf(glyphsOnRow(drawnGlyphs(), 22)), "50.000000 wpm");
+}
+
+TEST(TypingAttempt, AllCorrectShowsOnlyTheSpeed) {
+    Frames frames;
+    frames.startAttempt("ab");
+    frames.press(DIK_A);
+    frames.press(DIK_B);
+    frames.frame();
+    fakeNow = 1000;
+    frames.frame();
+    const auto glyphs = drawnGlyphs();
+    EXPECT_EQ(textOf(glyphsOnRow(glyphs, 22)), "20.000000 wpm");
+    EXPECT_TRUE(glyphsOnRow(glyphs, 21).empty());
+    EXPECT_TRUE(glyphsOnRow(glyphs, 20).empty());
+}
+
+TEST(TypingAttempt, KeysBeyondTheTargetAndKeysWithoutCharacterAreDropped) {
+    Frames frames;
+    frames.startAttempt("abcde");
+    frames.game.typedText = "abc";
+    frames.press(DIK_BACK);
+    frames.press(DIK_LSHIFT);
+    frames.letGo(DIK_F);
+    frames.press(DIK_D);
+    frames.press(DIK_E);
+    frames.press(DIK_F);
+    frames.press(MOUSE_BUTTON0);
+    frames.frame();
+    EXPECT_EQ(frames.game.typedText, "abcde");
+}
+
+TEST(TypingAttempt, ShiftIsReadFromTheFrameState) {
+    Frames frames;
+    frames.startAttempt("Aa1!");
+    frames.hold(DIK_RSHIFT);
+    frames.press(DIK_A);
+    frames.frame();
+    frames.release(DIK_RSHIFT);
+    // Shift pressed and let go before this frame: its events do not count.
+    frames.press(DIK_LSHIFT);
+    frames.letGo(DIK_LSHIFT);
+    frames.press(DIK_A);
+    frames.press(DIK_1);
+    frames.frame();
+    frames.hold(DIK_LSHIFT);
+    frames.press(DIK_1);
+    frames.frame();
+    EXPECT_EQ(frames.game.typedText, "Aa1!");
+}
+
+TEST(TypingAttempt, TabAndLineFeedAreTypedButDrawNothing) {
+    Frames frames;
+    frames.startAttempt("a\tb");
+    frames.press(DIK_A);
+    frames.press(DIK_RETURN);
+    frames.frame();
+    EXPECT_EQ(frames.game.typedText, "a\n");
+    const auto typed = glyphsOnRow(drawnGlyphs(), 17);
+    ASSERT_EQ(typed.size(), 1u);
+    EXPECT_EQ(typed[0].byte, 'a');
+    // The target's tab draws no glyph either.
+    EXPECT_EQ(textOf(glyphsOnRow(drawnGlyphs(), 18)), "ab");
+}
+
+TEST(TypingAttempt, EmptyTargetCompletesOneFrameAfterEscape) {
+    Frames frames;
+    frames.game.words = {"word"};
+    frames.game.wordCount = 0;
+    frames.hold(DIK_ESCAPE);
+    fakeNow = 100;
+    frames.frame();
+    EXPECT_FALSE(frames.game.finished);
+    EXPECT_TRUE(frames.game.targetText.empty());
+    frames.release(DIK_ESCAPE);
+    fakeNow = 107;
+    frames.frame();
+    EXPECT_TRUE(frames.game.finished);
+    EXPECT_EQ(frames.game.endTime, 107u);
+    // Zero characters over 7 ms.
+    EXPECT_EQ(textOf(glyphsOnRow(drawnGlyphs(), 22)), "0.000000 wpm");
+
+    // With Escape still held the next attempt starts in the completing frame.
+    frames.hold(DIK_ESCAPE);
+    fakeNow = 200;
+    frames.frame();
+    fakeNow = 201;
+    frames.frame();
+    EXPECT_FALSE(frames.game.finished);
+    EXPECT_EQ(frames.game.endTime, 201u);
+    EXPECT_EQ(frames.game.startTime, 201u);
+}
+
+TEST(TypingAttempt, OnlyCharactersBetweenZeroAndFortyAreDrawn) {
+    Frames frames;
+    std::string target;
+    for (int i = 0; i < 100; ++i)
+        target += static_cast<char>('A' + i % 26);
+    frames.startAttempt(target);
+    frames.game.typedText = target.substr(0, 60);
+    frames.game.scrollOffset = -60.0f;
+    frames.frame();
+    EXPECT_EQ(frames.game.scrollOffset, -60.0f);
+    const auto glyphs = drawnGlyphs();
+    EXPECT_EQ(textOf(glyphsOnRow(glyphs, 18)), target.substr(40, 41));
+    EXPECT_EQ(textOf(glyphsOnRow(glyphs, 17)), target.substr(40, 20));
+    EXPECT_NEAR(glyphsOnRow(glyphs, 18).back().x, 40.0, 1e-9);
+
+    // Half a cell left of the edge is not drawn.
+    frames.game.typedText = target.substr(0, 20);
+    frames.game.scrollOffset = -20.5f;
+    frames.frame();
+    const auto target18 = glyphsOnRow(drawnGlyphs(), 18);
+    ASSERT_FALSE(target18.empty());
+    EXPECT_EQ(target18[0].byte, target[1]);
+}
+
+TEST(TypingAttempt, ScrollStepIsTheSquareOfTheGap) {
+    Frames frames;
+    frames.startAttempt(std::string(30, 'q'));
+    frames.game.typedText = std::string(10, 'q');
+    frames.frame();
+    EXPECT_FLOAT_EQ(frames.game.scrollOffset, -0.2f);
+    frames.game.scrollOffset = -9.0f;
+    frames.frame();
+    EXPECT_FLOAT_EQ(frames.game.scrollOffset, -9.002f);
+}
+
+TEST(Results, SpeedAndPercentageFormulas) {
+    GameState game;
+    game.targetText = std::string(60, 'x');
+    game.typedText = game.targetText;
+    game.startTime = 1000;
+    game.endTime = 13000;
+    EXPECT_EQ(formatFloat(typingSpeed(game)), "50.000000");
+    EXPECT_EQ(mismatchCount(game), 0);
+    game.typedText[5] = 'y';
+    EXPECT_EQ(formatFloat(errorPercentage(game, mismatchCount(game))), "1.666667");
+    // The clock wrapping between start and end still gives the true span.
+    game.startTime = 0xFFFFF000u;
+    game.endTime = 0xFFFFF000u + 12000u;
+    EXPECT_EQ(formatFloat(typingSpeed(game)), "50.000000");
+    // A target so long that length x 60000 passes 2^32 is not wrapped.
+    game.targetText = std::string(100000, 'x');
+    game.startTime = 0;
+    game.endTime = 1000;
+    EXPECT_EQ(formatFloat(typingSpeed(game)), "1000000.000000");
+}
+
+TEST(Results, FormatFloatEdges) {
+    EXPECT_EQ(formatFloat(0.0f), "0.000000");
+    EXPECT_EQ(formatFloat(-0.0777778f), "-0.077778");
+    EXPECT_EQ(formatFloat(123456789.0f), "123456792.000000");
+    EXPECT_EQ(formatFloat(3.4028235e38f).size(), 39u + 7u);
+    EXPECT_EQ(formatFloat(1.0f / 0.0f), "inf");
+    EXPECT_EQ(formatFloat(-1.0f / 0.0f), "-inf");
+    EXPECT_EQ(formatFloat(std::nanf("")), "nan");
+}
+
+TEST(Results, ZeroElapsedTimeIsDrawnLikeAnyValue) {
+    Frames frames;
+    frames.startAttempt("go");
+    frames.game.typedText = "go";
+    fakeNow = 0;
+    frames.frame();
+    EXPECT_EQ(textOf(glyphsOnRow(drawnGlyphs(), 22)), "inf wpm");
+}
+
+} // namespace
