@@ -34,26 +34,23 @@ class ScratchFolder {
 // colour, one byte per pixel for grey).
 inline void writeTga(const std::string& fileName, uint8_t imageType, int width, int height,
                      uint8_t depthBits, const std::vector<uint8_t>& pixelData) {
-    std::vector<uint8_t> bytes = {
-        0,         // ID length
-        0,         // colour map type
-        imageType, // 2 true colour, 3 grey
-        0,
-        0,
-        0,
-        0,
-        0, // colour map first index, length, entry size
-        0,
-        0,
-        0,
-        0, // x and y origin
-        uint8_t(width & 0xFF),
-        uint8_t(width >> 8),
-        uint8_t(height & 0xFF),
-        uint8_t(height >> 8),
-        depthBits,
-        uint8_t(depthBits == 32 ? 8 : 0), // alpha bits, bottom-left origin
+    std::vector<uint8_t> bytes;
+    auto put16 = [&bytes](int value) {
+        bytes.push_back(uint8_t(value & 0xFF));
+        bytes.push_back(uint8_t((value >> 8) & 0xFF));
     };
+    bytes.push_back(0);         // ID length
+    bytes.push_back(0);         // colour map type
+    bytes.push_back(imageType); // 2 true colour, 3 grey, 10 run-length colour
+    put16(0);                   // colour map first index
+    put16(0);                   // colour map length
+    bytes.push_back(0);         // colour map entry size
+    put16(0);                   // x origin
+    put16(0);                   // y origin
+    put16(width);
+    put16(height);
+    bytes.push_back(depthBits);
+    bytes.push_back(uint8_t(depthBits == 32 ? 8 : 0)); // alpha bits, bottom-left origin
     bytes.insert(bytes.end(), pixelData.begin(), pixelData.end());
     std::ofstream out(fileName, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
