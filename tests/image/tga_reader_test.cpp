@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include "image/formats/byte_reader.h"
+#include "image/image.h"
+#include "tests/image/image_test_files.h"
+
+namespace {
+
+Bytes tga(const TgaSpec& spec, std::initializer_list<int> data) {
+    Bytes bytes = tgaHeader(spec);
+    append(bytes, data);
+    return bytes;
+}
+
+void expectPixel(const Image& image, int32_t x, int32_t y, std::initializer_list<float> values) {
+    int32_t k = 0;
+    for (float value : values) {
+        EXPECT_EQ(at(image, x, y, k), value) << "pixel (" << x << ", " << y << ") component " << k;
+        ++k;
+    }
+}
+
+TEST(TgaReader, ByteScaleIsTheCorrectlyRoundedQuotient) {
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(BYTE_SCALE.value[i], float(i) / 255.0f) << i;
+    }
+    EXPECT_EQ(BYTE_SCALE.value[255], 1.0f);
+}
+
+TEST(TgaReader, TrueColourDepthsSwapBlueFirstBytes) {
+    TempFolder folder;
+    Image image;
+
+    TgaSpec spec24;
+    spec24.width = 2;
+    image.loadTga(folder.write("rgb.tga", tga(spec24, {0, 128, 255, 7, 8, 9})).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGB);
+    EXPECT_EQ(image.channels, 3);
+    EXPECT_EQ(image.width, 2);
+    EXPECT_EQ(image.height, 1);
+    expectPixel(image, 0, 0, {1.0f, byteValue(128), 0.0f});
+    expectPixel(image, 1, 0, {byteValue(9), byteValue(8), byteValue(7)});
+
+    TgaSpec spec32;
+    spec32.depth = 32;
+    image.loadTga(folder.write("rgba.tga", tga(spec32, {10, 20, 30, 40})).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGBA);
+    EXPECT_EQ(image.channels, 4);
+    expectPixel(image, 0, 0, {byteValue(30), byteValue(20), byteValue(10), byteValue(40)});
+
+    TgaSpec spec16;
+    spec16.depth = 16;
+    spec16.width = 3;
+    const int value = (1 << 10) | (2 << 5) | 3;
+    image.loadTga(
+        folder.write("16.tga", tga(spec16, {0xFF, 0xFF, 0xFF, 0x7F, value & 0xFF, value >> 8}))
+            .c_str());
+    ASSERT_EQ(image.format, FORMAT_RGBA);
+    expectPixel(image, 0, 0, {0.96875f, 0.96875f, 0.96875f, 1.0f});
+    expectPixel(image, 1, 0, {0.96875f, 0.96875f, 0.96875f, 0.0f});
+    expectPixel(image, 2, 0, {1.0f / 32, 2.0f / 32, 3.0f / 32, 0.0f});
+}
+
+TEST(TgaReader, GreyPixelsAreOneByteWhateverTheDepth) {
+    TempFolder folder;
+    Image image;
+    // Type 2 with a byte count of 1 (depths 8 to 15) and type 3 with any depth.
+    const int cases[][2] = {{2, 8}, {2, 15}, {3, 8}, {3, 16}, {3, 0}, {3, 32}};
+    for (const auto& c : cases) {
+        TgaSpec spec;
+        spec.imageType = c[0];
+        spec.depth = c[1];
+        spec.width = 3;
+        image.loadTga(folder.write("grey.tga", tga(spec, {0, 51, 255})).c_str());
+        SCOPED_TRACE(::testing::Message() << "type " << c[0] << " depth " << c[1]);
+        ASSERT_EQ(image.format, FORMAT_LUMINANCE);
+        EXPECT_EQ(image.channels, 1);
+        EXPECT_EQ(at(image, 0, 0), 0.0f);
+        EXPECT_EQ(at(image, 1, 0), 0.2f);
+        EXPECT_EQ(at(image, 2, 0), 1.0f);
+    }
+}
+
+TEST(TgaReader, ColourMappedEntriesOfEverySize) {
+    TempFolder folder;
+    Image image;
+
+    // 3-byte entries: entry 5 is red; the first-entry field is ignored.
+    TgaSpec spec;
+    spec.imageType = 1;
+    spec.mapType = 1;
+    spec.mapFirst = 3;
+    spec.mapLength = 6;
+    spec.entryBits = 24;
+    spec.depth = 8;
+    spec.width = 3;
+    Bytes bytes = tgaHeader(spec);
+    for (int entry = 0; entry < 5; ++entry) {
+        append(bytes, {entry, entry, entry});
+    }
+    append(bytes, {0, 0, 255});
+    append(bytes, {5, 1, 5});
+    image.loadTga(folder.write("map24.tga", bytes).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGB);
+    expectPixel(image, 0, 0, {1.0f, 0.0f, 0.0f});
+    expectPixel(image, 1, 0, {byteValue(1), byteValue(1), byteValue(1)});
+    expectPixel(image, 2, 0, {1.0f, 0.0f, 0.0f});
+
+    // 1-byte entries give grey, 4-byte entries RGBA, 2-byte entries 16-bit RGBA.
+    spec.entryBits = 8;
+    spec.mapLength = 2;
+    spec.width = 2;
+    image.loadTga(folder.write("map8.tga", tga(spec, {51, 255, 1, 0})).c_str());
+    ASSERT_EQ(image.format, FORMAT_LUMINANCE);
+    EXPECT_EQ(at(image, 0, 0), 1.0f);
+    EXPECT_EQ(at(image, 1, 0), 0.2f);
+
+    spec.entryBits = 32;
+    image.loadTga(folder.write("map32.tga", tga(spec, {1, 2, 3, 4, 10, 20, 30, 40, 1, 0})).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGBA);
+    expectPixel(image, 0, 0, {byteValue(30), byteValue(20), byteValue(10), byteValue(40)});
+    expectPixel(image, 1, 0, {byteValue(3), byteValue(2), byteValue(1), byteValue(4)});
+
+    spec.entryBits = 16;
+    image.loadTga(folder.write("map16.tga", tga(spec, {0x00, 0x80, 0x1F, 0x00, 1, 0})).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGBA);
+    expectPixel(image, 0, 0, {0.0f, 0.0f, 0.96875f, 0.0f});
+    expectPixel(image, 1, 0, {0.0f, 0.0f, 0.0f, 1.0f});
+
+    // Entry sizes 15 bits (1 byte: grey) and 40 bits (5 bytes: refused).
+    spec.entryBits = 15;
+    image.loadTga(folder.write("map15.tga", tga(spec, {0, 255, 1, 1})).c_str());
+    ASSERT_EQ(image.format, FORMAT_LUMINANCE);
+    EXPECT_EQ(at(image, 0, 0), 1.0f);
+    spec.entryBits = 40;
+    image.loadTga(folder.write("map40.tga", tga(spec, {0, 0, 0, 0, 0, 0})).c_str());
+    expectEmpty(image);
+}
+
+TEST(TgaReader, PaletteIndexPastTheMapGivesZeros) {
+    TempFolder folder;
+    Image image;
+    TgaSpec spec;
+    spec.imageType = 1;
+    spec.mapLength = 2;
+    spec.entryBits = 32;
+    spec.width = 4;
+    image.loadTga(
+        folder.write("past.tga", tga(spec, {9, 9, 9, 9, 255, 255, 255, 255, 1, 2, 255, 0}))
+            .c_str());
+    ASSERT_EQ(image.format, FORMAT_RGBA);
+    expectPixel(image, 0, 0, {1.0f, 1.0f, 1.0f, 1.0f});
+    expectPixel(image, 1, 0, {0.0f, 0.0f, 0.0f, 0.0f});
+    expectPixel(image, 2, 0, {0.0f, 0.0f, 0.0f, 0.0f});
+    expectPixel(image, 3, 0, {byteValue(9), byteValue(9), byteValue(9), byteValue(9)});
+
+    // An empty colour map: every pixel is zero.
+    spec.mapLength = 0;
+    spec.entryBits = 24;
+    spec.width = 2;
+    image.loadTga(folder.write("nomap.tga", tga(spec, {0, 0})).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGB);
+    expectPixel(image, 1, 0, {0.0f, 0.0f, 0.0f});
+}
+
+TEST(TgaReader, RowsStayInFileOrderWhateverTheOrigin) {
+    TempFolder folder;
+    TgaSpec spec;
+    spec.imageType = 3;
+    spec.width = 2;
+    spec.height = 2;
+    Image bottomLeft;
+    bottomLeft.loadTga(folder.write("a.tga", tga(spec, {0, 51, 102, 255})).c_str());
+    spec.descriptor = 0x20;
+    Image topLeft;
+    topLeft.loadTga(folder.write("b.tga", tga(spec, {0, 51, 102, 255})).c_str());
+    ASSERT_EQ(bottomLeft.height, 2);
+    EXPECT_EQ(at(bottomLeft, 0, 0), 0.0f);
+    EXPECT_EQ(at(bottomLeft, 1, 0), 0.2f);
+    EXPECT_EQ(at(bottomLeft, 0, 1), 0.4f);
+    EXPECT_EQ(at(bottomLeft, 1, 1), 1.0f);
+    EXPECT_EQ(floatsOf(topLeft), floatsOf(bottomLeft));
+}
+
+TEST(TgaReader, IdFieldBecomesTheComment) {
+    TempFolder folder;
+    Image image;
+    image.comment = "old";
+    TgaSpec spec;
+    spec.imageType = 3;
+    spec.id = std::string("font", 4) + std::string(1, '\0') + "tail";
+    image.loadTga(folder.write("id.tga", tga(spec, {255})).c_str());
+    EXPECT_EQ(image.comment, "font");
+    EXPECT_EQ(at(image, 0, 0), 1.0f);
+
+    spec.id = "whole";
+    image.loadTga(folder.write("id2.tga", tga(spec, {0})).c_str());
+    EXPECT_EQ(image.comment, "whole");
+
+    spec.id = "";
+    image.loadTga(folder.write("id3.tga", tga(spec, {0})).c_str());
+    EXPECT_EQ(image.comment, "");
+}
+
+TEST(TgaReader, UnsupportedFilesLeaveTheImageEmpty) {
+    TempFolder folder;
+    struct Case {
+        int type, depth, width, height;
+    };
+    const Case cases[] = {
+        {0, 24, 1, 1},   {10, 24, 1, 1}, {9, 8, 1, 1},      {11, 8, 1, 1},         {4, 24, 1, 1},
+        {255, 24, 1, 1}, {2, 40, 1, 1},  {2, 7, 1, 1},      {2, 0, 1, 1},          {2, 24, 0, 1},
+        {2, 24, 1, 0},   {2, 24, -1, 1}, {3, 8, 1, 0x8000}, {2, 32, 32767, 32767},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "type " << c.type << " depth " << c.depth << " "
+                                          << c.width << " x " << c.height);
+        TgaSpec spec;
+        spec.imageType = c.type;
+        spec.depth = c.depth;
+        spec.width = c.width;
+        spec.height = c.height;
+        spec.id = "id text";
+        Image image;
+        fillMarker(image);
+        image.loadTga(folder.write("bad.tga", tga(spec, {1, 2, 3, 4, 5, 6, 7, 8})).c_str());
+        expectEmpty(image);
+        EXPECT_EQ(image.comment, "id text");
+    }
+
+    // A negative colour map length refuses a colour-mapped file.
+    TgaSpec spec;
+    spec.imageType = 1;
+    spec.entryBits = 24;
+    spec.mapLength = 0xFFFF;
+    Image image;
+    fillMarker(image);
+    image.loadTga(folder.write("map.tga", tga(spec, {1, 2, 3, 0})).c_str());
+    expectEmpty(image);
+}
+
+TEST(TgaReader, MissingFileEmptiesButKeepsTheComment) {
+    TempFolder folder;
+    Image image;
+    fillMarker(image);
+    image.loadTga(folder.file("absent.tga").c_str());
+    expectEmpty(image);
+    EXPECT_EQ(image.comment, "marker");
+}
+
+TEST(TgaReader, TrueColourIgnoresTheColourMap) {
+    TempFolder folder;
+    TgaSpec spec;
+    spec.mapType = 1;
+    spec.mapLength = 4;
+    spec.entryBits = 24;
+    spec.imageType = 2;
+    spec.depth = 24;
+    Image image;
+    image.loadTga(folder.write("cm.tga", tga(spec, {0, 0, 255, 1, 1, 1})).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGB);
+    expectPixel(image, 0, 0, {1.0f, 0.0f, 0.0f});
+}
+
+TEST(TgaReader, ShortFilesRepeatTheLastByteOfEachPosition) {
+    TempFolder folder;
+    Image image;
+
+    // 24-bit, 3 pixels, the file ends after the first byte of pixel 1.
+    TgaSpec spec;
+    spec.width = 3;
+    image.loadTga(folder.write("short24.tga", tga(spec, {10, 20, 30, 40})).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGB);
+    expectPixel(image, 0, 0, {byteValue(30), byteValue(20), byteValue(10)});
+    expectPixel(image, 1, 0, {byteValue(30), byteValue(20), byteValue(40)});
+    expectPixel(image, 2, 0, {byteValue(30), byteValue(20), byteValue(40)});
+
+    // 16-bit: the high byte repeats on its own.
+    spec.depth = 16;
+    image.loadTga(folder.write("short16.tga", tga(spec, {0x00, 0x80, 0x1F})).c_str());
+    expectPixel(image, 0, 0, {0.0f, 0.0f, 0.0f, 1.0f});
+    expectPixel(image, 1, 0, {0.0f, 0.0f, 0.96875f, 1.0f});
+    expectPixel(image, 2, 0, {0.0f, 0.0f, 0.96875f, 1.0f});
+
+    // Nothing read yet: zeros.
+    spec.depth = 32;
+    image.loadTga(folder.write("nodata.tga", tga(spec, {})).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGBA);
+    for (float value : floatsOf(image)) {
+        EXPECT_EQ(value, 0.0f);
+    }
+
+    // A short palette repeats its last entry's bytes; index bytes repeat too.
+    TgaSpec mapped;
+    mapped.imageType = 1;
+    mapped.mapLength = 3;
+    mapped.entryBits = 24;
+    mapped.width = 2;
+    image.loadTga(folder.write("shortmap.tga", tga(mapped, {0, 0, 255, 255})).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGB);
+    expectPixel(image, 0, 0, {1.0f, 0.0f, 0.0f});
+    expectPixel(image, 1, 0, {1.0f, 0.0f, 0.0f});
+
+    // A header cut short reads its missing bytes as 0: no picture.
+    Image cut;
+    fillMarker(cut);
+    cut.loadTga(folder.write("cut.tga", Bytes{0, 0, 2, 0}).c_str());
+    expectEmpty(cut);
+}
+
+TEST(TgaReader, LargeFilesDecodeAcrossReadBoundaries) {
+    TempFolder folder;
+    TgaSpec spec;
+    spec.width = 700;
+    spec.height = 701;
+    spec.id = "xy"; // puts a pixel across the first read's end
+    Bytes bytes = tgaHeader(spec);
+    const size_t pixelCount = 700 * 701;
+    for (size_t i = 0; i < pixelCount * 3; ++i) {
+        bytes.push_back(uint8_t((i * 7 + i / 251) & 0xFF));
+    }
+    Image image;
+    image.loadTga(folder.write("large.tga", bytes).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGB);
+    const size_t start = bytes.size() - pixelCount * 3;
+    for (size_t p = 0; p < pixelCount; ++p) {
+        const uint8_t* source = bytes.data() + start + p * 3;
+        ASSERT_EQ(image.pixels[p * 3 + 0], byteValue(source[2])) << p;
+        ASSERT_EQ(image.pixels[p * 3 + 1], byteValue(source[1])) << p;
+        ASSERT_EQ(image.pixels[p * 3 + 2], byteValue(source[0])) << p;
+    }
+
+    // The same file cut in the middle of a pixel past the first read.
+    const size_t cutAt = start + 400000 * 3 + 2;
+    bytes.resize(cutAt);
+    image.loadTga(folder.write("cut.tga", bytes).c_str());
+    ASSERT_EQ(image.format, FORMAT_RGB);
+    const uint8_t* lastWhole = bytes.data() + start + 399999 * 3;
+    const float repeated[3] = {byteValue(lastWhole[2]), byteValue(bytes[cutAt - 1]),
+                               byteValue(bytes[cutAt - 2])};
+    for (size_t p = 400000; p < pixelCount; p += 977) {
+        ASSERT_EQ(image.pixels[p * 3 + 0], repeated[0]) << p;
+        ASSERT_EQ(image.pixels[p * 3 + 1], repeated[1]) << p;
+        ASSERT_EQ(image.pixels[p * 3 + 2], repeated[2]) << p;
+    }
+    EXPECT_EQ(image.pixels[pixelCount * 3 - 1], repeated[2]);
+}
+
+} // namespace
