@@ -1,0 +1,260 @@
+#include "platform/sdl/input_system_sdl.h"
+
+#include "platform/sdl/key_code_table.h"
+
+#include <SDL.h>
+
+namespace {
+
+const uint32_t NO_MOUSE_RECORD = 0xFFFFFFFF;
+
+uint8_t pressedBit(int32_t data) {
+    return (data & 0x80) != 0 ? 1 : 0;
+}
+
+// The mouse accumulators wrap around instead of overflowing.
+int32_t wrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+int32_t wrappingDifference(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+// The window an SDL key or mouse event was sent to.
+uint32_t eventWindow(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        return event.key.windowID;
+    case SDL_MOUSEMOTION:
+        return event.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        return event.button.windowID;
+    case SDL_MOUSEWHEEL:
+        return event.wheel.windowID;
+    default:
+        return 0;
+    }
+}
+
+bool isKeyEvent(const SDL_Event& event) {
+    return event.type == SDL_KEYDOWN || event.type == SDL_KEYUP;
+}
+
+bool usableWindow(SDL_Window* window) {
+    return window != nullptr && SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetWindowID(window) != 0;
+}
+
+} // namespace
+
+bool InputSystem::init(void* instance, SDL_Window* window, bool exclusive) {
+    (void)instance;
+    if (!usableWindow(window)) {
+        return false;
+    }
+    focusWindow = window;
+    if (!createKeyboard(window, exclusive)) {
+        focusWindow = nullptr;
+        return false;
+    }
+    if (!createMouse(window, exclusive)) {
+        releaseKeyboard();
+        focusWindow = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool InputSystem::createKeyboard(SDL_Window* window, bool exclusive) {
+    if (!usableWindow(window)) {
+        return false;
+    }
+    keyboard = true;
+    // Typed characters come from key codes; SDL's text events are not wanted.
+    SDL_StopTextInput();
+    if (exclusive) {
+        SDL_SetWindowKeyboardGrab(window, SDL_TRUE);
+        keyboardGrabbed = true;
+    }
+    return true;
+}
+
+bool InputSystem::createMouse(SDL_Window* window, bool exclusive) {
+    mouseX = 0;
+    mouseY = 0;
+    if (!usableWindow(window)) {
+        return false;
+    }
+    mouse = true;
+    if (exclusive) {
+        // Relative mode grabs the pointer and hides the cursor.
+        SDL_SetRelativeMouseMode(SDL_TRUE);
+        mouseGrabbed = true;
+    }
+    return true;
+}
+
+void InputSystem::releaseKeyboard() {
+    if (!keyboard) {
+        return;
+    }
+    if (keyboardGrabbed && focusWindow != nullptr) {
+        SDL_SetWindowKeyboardGrab(focusWindow, SDL_FALSE);
+    }
+    keyboardGrabbed = false;
+    keyboard = false;
+    pending.keyboard.clear();
+}
+
+void InputSystem::releaseMouse() {
+    if (!mouse) {
+        return;
+    }
+    if (mouseGrabbed) {
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+    }
+    mouseGrabbed = false;
+    mouse = false;
+    pending.mouse.clear();
+}
+
+bool InputSystem::hasFocus() const {
+    return focusWindow != nullptr && SDL_GetKeyboardFocus() == focusWindow;
+}
+
+void InputSystem::readState() {
+    const bool focused = (keyboard || mouse) && hasFocus();
+    if (keyboard && focused) {
+        int scancodeCount = 0;
+        const uint8_t* scancodeState = SDL_GetKeyboardState(&scancodeCount);
+        keyStateFromScancodes(scancodeState, scancodeCount, state);
+    }
+    if (mouse && focused) {
+        mouseButtonState(SDL_GetMouseState(nullptr, nullptr), state + MOUSE_BUTTON0);
+    }
+    int32_t held = 0;
+    for (uint8_t entry : state) {
+        if (entry != 0) {
+            ++held;
+        }
+    }
+    heldCount = held;
+}
+
+void InputSystem::poll() {
+    const bool focused = hasFocus();
+    gatherEvents(focused);
+    deliverRecords(focused);
+}
+
+void InputSystem::gatherEvents(bool focused) {
+    if (focusWindow == nullptr) {
+        return;
+    }
+    const uint32_t ownWindow = SDL_GetWindowID(focusWindow);
+    const SDL_EventType ranges[2][2] = {{SDL_KEYDOWN, SDL_KEYUP},
+                                        {SDL_MOUSEMOTION, SDL_MOUSEWHEEL}};
+    SDL_Event batch[64];
+    for (const auto& range : ranges) {
+        int count = 0;
+        while ((count = SDL_PeepEvents(batch, 64, SDL_GETEVENT, range[0], range[1])) > 0) {
+            for (int i = 0; i < count; ++i) {
+                const SDL_Event& event = batch[i];
+                const bool held = isKeyEvent(event) ? keyboard : mouse;
+                if (focused && held && eventWindow(event) == ownWindow) {
+                    pending.add(event);
+                }
+            }
+        }
+    }
+}
+
+void InputSystem::deliverRecords(bool focused) {
+    std::vector<InputEvent>().swap(events);
+    deliverKeyboard(focused);
+    deliverMouse(focused);
+}
+
+void InputSystem::deliverKeyboard(bool focused) {
+    if (!keyboard) {
+        return;
+    }
+    for (InputRecord& record : keyboardBuffer) {
+        record = InputRecord{0, 0};
+    }
+    if (focused) {
+        InputRecordQueue::take(pending.keyboard, keyboardBuffer, INPUT_BUFFER_RECORDS);
+    }
+    for (const InputRecord& record : keyboardBuffer) {
+        if (record.offset == 0) {
+            break;
+        }
+        InputEvent event;
+        event.code = static_cast<int32_t>(record.offset);
+        event.pressed = pressedBit(record.data);
+        event.x = mouseX;
+        event.y = mouseY;
+        events.push_back(event);
+    }
+}
+
+void InputSystem::deliverMouse(bool focused) {
+    if (!mouse) {
+        return;
+    }
+    for (InputRecord& record : mouseBuffer) {
+        record = InputRecord{NO_MOUSE_RECORD, 0};
+    }
+    if (focused) {
+        InputRecordQueue::take(pending.mouse, mouseBuffer, INPUT_BUFFER_RECORDS);
+    }
+    const int32_t startX = mouseX;
+    const int32_t startY = mouseY;
+    const int32_t startWheel = mouseWheel;
+    for (const InputRecord& record : mouseBuffer) {
+        if (record.offset == NO_MOUSE_RECORD) {
+            break;
+        }
+        InputEvent event;
+        switch (record.offset) {
+        case MOUSE_OFFSET_X:
+            mouseX = wrappingAdd(mouseX, record.data);
+            event.code = MOUSE_MOVE;
+            break;
+        case MOUSE_OFFSET_Y:
+            mouseY = wrappingAdd(mouseY, record.data);
+            event.code = MOUSE_MOVE;
+            break;
+        case MOUSE_OFFSET_WHEEL:
+            mouseWheel = wrappingAdd(mouseWheel, record.data);
+            if (record.data == 0) {
+                continue;
+            }
+            event.code = MOUSE_WHEEL;
+            event.pressed = 1;
+            break;
+        default:
+            if (record.offset < MOUSE_OFFSET_BUTTON0 || record.offset > MOUSE_OFFSET_BUTTON0 + 3) {
+                continue;
+            }
+            event.code =
+                static_cast<int32_t>(MOUSE_BUTTON0 + (record.offset - MOUSE_OFFSET_BUTTON0));
+            event.pressed = pressedBit(record.data);
+            break;
+        }
+        event.x = mouseX;
+        event.y = mouseY;
+        events.push_back(event);
+    }
+    mouseDeltaX = wrappingDifference(mouseX, startX);
+    mouseDeltaY = wrappingDifference(mouseY, startY);
+    mouseDeltaWheel = wrappingDifference(mouseWheel, startWheel);
+}
+
+void InputSystem::shutdown() {
+    releaseMouse();
+    releaseKeyboard();
+    focusWindow = nullptr;
+}

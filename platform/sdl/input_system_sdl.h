@@ -1,0 +1,72 @@
+// InputSystem on SDL2: the keyboard and the mouse from SDL's event queue and
+// key state, read once a frame. Key codes are the DirectInput key numbers;
+// both devices follow the window's input focus.
+#pragma once
+
+#include "platform/input_event.h"
+#include "platform/key_codes.h"
+#include "platform/sdl/input_records.h"
+
+#include <SDL_events.h>
+#include <SDL_video.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Records each device hands out per poll; later ones wait for the next poll.
+const size_t INPUT_BUFFER_RECORDS = 16;
+
+class InputSystem {
+  public:
+    std::vector<InputEvent> events;
+    int32_t mouseX = 0;
+    int32_t mouseY = 0;
+    int32_t mouseWheel = 0;
+    int32_t mouseDeltaX = 0;
+    int32_t mouseDeltaY = 0;
+    int32_t mouseDeltaWheel = 0;
+    uint8_t state[INPUT_CODE_COUNT] = {};
+    int32_t heldCount = 0;
+    // The window whose input focus the devices follow; set while input is
+    // started (init to shutdown).
+    SDL_Window* focusWindow = nullptr;
+    bool keyboard = false;
+    bool mouse = false;
+    bool keyboardGrabbed = false;
+    bool mouseGrabbed = false;
+    InputRecord keyboardBuffer[INPUT_BUFFER_RECORDS] = {};
+    InputRecord mouseBuffer[INPUT_BUFFER_RECORDS] = {};
+    // Records taken from SDL, not yet handed out.
+    InputRecordQueue pending;
+
+    // Starts both devices on `window` (which needs SDL's video running); on
+    // failure nothing is held. `instance` is unused here. `exclusive` grabs
+    // the keyboard and puts the mouse in relative mode with a hidden cursor.
+    bool init(void* instance, SDL_Window* window, bool exclusive);
+    bool createKeyboard(SDL_Window* window, bool exclusive);
+    // Sets mouseX and mouseY to 0 first, whether or not the mouse starts.
+    bool createMouse(SDL_Window* window, bool exclusive);
+    void releaseKeyboard();
+    // Key and button state into `state` while the window has the input focus
+    // (otherwise `state` keeps what it had), then recounts `heldCount`.
+    void readState();
+    // This frame's events: up to 16 keyboard records, then up to 16 mouse
+    // records, in the order they happened.
+    void poll();
+    void shutdown();
+
+    // The parts of poll. hasFocus: the window has SDL's keyboard focus.
+    // gatherEvents: moves SDL's queued key and mouse events into `pending`
+    // (dropping them when `focused` is clear or they belong to another
+    // window). deliverRecords: empties `events`, then when `focused` turns the
+    // oldest pending records of the held devices into events.
+    bool hasFocus() const;
+    void gatherEvents(bool focused);
+    void deliverRecords(bool focused);
+
+  private:
+    void deliverKeyboard(bool focused);
+    void deliverMouse(bool focused);
+    void releaseMouse();
+};
