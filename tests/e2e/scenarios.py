@@ -1,0 +1,417 @@
+#!/usr/bin/python3
+"""End-to-end scenarios: the real program, played through a virtual X server.
+
+Usage: scenarios.py SCENARIO --program PROGRAM [--artifacts DIR] [--newline lf|crlf]
+
+PROGRAM is the program's path, or a command line such as
+"wine build-windows/tapquill.exe". Screenshots of failures and the X
+server's log go to DIR. --newline names the line ends the program writes on
+its console (crlf for a Windows build).
+"""
+
+import argparse
+import os
+import re
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from harness import (  # noqa: E402
+    CLIENT_SIZE, ERROR_TEXT, ERROR_TEXT_ROW, IDLE_TARGET, IDLE_TYPED, PERCENT_COLUMN,
+    PERCENT_ROW, PROMPT, SPEED_PATTERN, SPEED_ROW, TARGET_ROW, TYPED_ROW, Session,
+    TestFailure, check, float32, format_float, grid_text, program_environment,
+    standard_files, uptime_clocks)
+
+import Xlib.X  # noqa: E402
+
+# Distinct lower-case words of four letters: every target of N words is
+# 5N - 1 characters long and can be typed without Shift.
+WORDS = ("able acid aged also area army away baby back ball band bank base bath "
+         "bear beat been beer bell belt best bill bird blow blue boat").split()
+
+
+def dictionary_file():
+    """The word list laid out with the kinds of whitespace a word list may hold."""
+    lines = ["", "  "] + WORDS[:20] + ["\t".join(WORDS[20:23])] + [" ".join(WORDS[23:])]
+    return "\r\n".join(lines[:10]).encode() + b"\n" + "\n".join(lines[10:]).encode()
+
+
+# ---------------------------------------------------------------- checks
+
+
+def expect_line(line, text, colours, what):
+    check(line.text == text and line.colours == colours,
+          "%s:\n expected %r in %s\n read     %r in %s"
+          % (what, text, colours, line.text, line.colours))
+
+
+def expect_grid(cells, first, text, colour, what):
+    """`text` drawn in `colour` from column `first`, nothing else on the row."""
+    read = grid_text(cells, first)
+    colours = [cell.colour for cell in cells[first:first + len(read)]]
+    rest = [cell for cell in cells[first + len(read):] if cell is not None]
+    before = [cell for cell in cells[:first] if cell is not None]
+    check(read == text and colours == [colour] * len(text) and not rest and not before,
+          "%s:\n expected %r in %s from column %d\n read     %r in %s, before %s, after %s"
+          % (what, text, colour, first, read, colours, before, rest))
+
+
+def speed_text(shot, colour):
+    """The speed row's number, checked for its form and colour."""
+    cells = shot.read_grid_row(SPEED_ROW)
+    text = grid_text(cells)
+    match = SPEED_PATTERN.match(text)
+    check(match is not None, "speed row: expected '<number> wpm', read %r" % text)
+    expect_grid(cells, 0, text, colour, "speed row")
+    return match.group(1)
+
+
+def expect_error_rows(shot, mismatches, length):
+    expect_grid(shot.read_grid_row(ERROR_TEXT_ROW), 0, ERROR_TEXT, "yellow", "error text row")
+    percent = format_float(float32(mismatches * 100.0 / length)) + "% error"
+    expect_grid(shot.read_grid_row(PERCENT_ROW), PERCENT_COLUMN, percent, "yellow",
+                "percentage row")
+
+
+def expect_lit_rows(shot, rows, what):
+    lit = shot.lit_rows()
+    check(lit == rows, "%s: expected something drawn on rows %s only, found rows %s"
+          % (what, rows, lit))
+
+
+def typed_colours(typed, target):
+    return ["blue" if typed[i] == target[i] else "red" for i in range(len(typed))]
+
+
+def speed_for(length, elapsed_ms):
+    """The game's speed for a target length and a signed elapsed time."""
+    return float32(length * 60000 * float32(1.0 / 6.0) / elapsed_ms)
+
+
+def expect_speed_between(text, length, shortest_ms, longest_ms, what):
+    value = float(text)
+    low = speed_for(length, longest_ms)
+    high = speed_for(length, max(shortest_ms, 1))
+    check(low - 1e-6 <= value <= high + 1e-6,
+          "%s: %s wpm is outside %f..%f wpm, the range for %d characters in %d..%d ms"
+          % (what, text, low, high, length, shortest_ms, longest_ms))
+
+
+def check_client_size(session):
+    check(session.client_size == CLIENT_SIZE, "client area: expected %dx%d, read %dx%d"
+          % (CLIENT_SIZE + session.client_size))
+
+
+def read_target_words(shot, word_count):
+    """The target line, checked to be `word_count` list words joined by single spaces."""
+    line = shot.read_line(TARGET_ROW)
+    text = line.text
+    words = text.split(" ")
+    check(len(words) == word_count and all(word in WORDS for word in words)
+          and line.colours == ["white"] * len(text),
+          "target line: expected %d list words joined by single spaces, in white; "
+          "read %r in %s" % (word_count, text, line.colours))
+    return text
+
+
+def aligned(first, second):
+    return first.left_pixel is not None and abs(first.left_pixel - second.left_pixel) <= 1
+
+
+# ---------------------------------------------------------------- scenarios
+
+
+def idle_lines(shot):
+    """Reads the idle screen's two lines; returns (first index shown, target
+    line, typed line) or None when they do not show the idle texts."""
+    target = shot.read_line(TARGET_ROW)
+    typed = shot.read_line(TYPED_ROW)
+    if not target.cells or not typed.cells or not aligned(target, typed):
+        return None
+    for first in range(0, 4):
+        prompt = IDLE_TARGET[first:first + len(target.cells)]
+        byline = IDLE_TYPED[first:first + len(typed.cells)]
+        # A clipped first character leaves the line starting within one cell
+        # of the window's left edge.
+        if first > 0 and target.left_units > 1.05:
+            continue
+        if (target.text == prompt and target.colours == ["white"] * len(prompt)
+                and typed.text == byline
+                and typed.colours == typed_colours(byline, IDLE_TARGET[first:])):
+            return first, target, typed
+    return None
+
+
+def scenario_idle_screen(options):
+    """The idle screen: prompt over the byline easing left, the idle results."""
+    files = standard_files(dictionary=dictionary_file())
+    with Session(options, "idle_screen", files) as session:
+        clocks_before = uptime_clocks()
+        session.start_program("5\n")
+        session.wait_for_window()
+        check_client_size(session)
+
+        # The lines move left until the byline's end stands near the middle;
+        # every screen on the way shows the idle texts in their colours.
+        positions = []
+
+        def settled(shot):
+            lines = idle_lines(shot)
+            if lines is None and not shot.lit_rows():
+                return False  # the first frame is not out yet
+            if lines is None:
+                target, typed = shot.read_line(TARGET_ROW), shot.read_line(TYPED_ROW)
+                raise TestFailure("idle lines:\n expected %r over %r\n read     %r over %r"
+                                  % (IDLE_TARGET, IDLE_TYPED, target, typed))
+            first, target, typed = lines
+            positions.append(target.left_units - first)
+            byline_end = first + len(typed.cells) == len(IDLE_TYPED)
+            middle = shot.width / 2
+            return byline_end and abs(typed.right_pixel + 1 - middle) <= typed.cell_width / 2
+
+        shot = session.wait_for_screen(settled, 20, "the byline's end near the middle")
+        clocks_after = uptime_clocks()
+        for earlier, later in zip(positions, positions[1:]):
+            check(later <= earlier + 0.1, "the lines moved right: first character at %.2f, "
+                  "then at %.2f (all: %s)" % (earlier, later, positions))
+        check(positions[0] - positions[-1] > 0 or positions[-1] < -1.5,
+              "the lines did not move: %s" % positions)
+        session.save_screenshot("idle", shot)
+
+        expect_lit_rows(shot, [TYPED_ROW, TARGET_ROW, PERCENT_ROW, ERROR_TEXT_ROW, SPEED_ROW],
+                        "idle screen")
+        # The speed row keeps the colour of the last byline character drawn,
+        # which differs from the prompt character above it.
+        speed = speed_text(shot, "red")
+        check(speed.startswith("-"), "idle speed: expected a negative value, read %s" % speed)
+        expect_error_rows(shot, 21, len(IDLE_TARGET))
+        print("idle screen settled with the first character at %.2f; idle speed %s wpm"
+              % (positions[-1], speed))
+
+        # Start-up time is milliseconds since boot; the idle speed is the
+        # prompt's length over minus that time.
+        def idle_speed(start_ms):
+            elapsed = (-start_ms) % 2**32
+            elapsed = elapsed - 2**32 if elapsed >= 2**31 else elapsed
+            return speed_for(len(IDLE_TARGET), elapsed)
+
+        value = float(speed)
+        matches = []
+        for clock in clocks_before:
+            ends = (idle_speed(clocks_before[clock]), idle_speed(clocks_after[clock]))
+            if min(ends) - 1e-6 <= value <= max(ends) + 1e-6:
+                matches.append(clock)
+        check(matches, "idle speed %s is not 28 characters over minus the start-up time "
+              "(clocks before start %s, after %s)" % (speed, clocks_before, clocks_after))
+        print("idle speed matches the start-up time on the %s clock" % " and ".join(matches))
+
+        session.close_and_check_exit()
+
+
+def scenario_word_attempt(options):
+    """Word mode: Escape, a target of list words, typing with a wrong key,
+    the results, and the next attempt."""
+    word_count = 4
+    with Session(options, "word_attempt", standard_files(dictionary=dictionary_file())) as s:
+        s.start_program("%d\n" % word_count)
+        s.wait_for_window()
+        check_client_size(s)
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+
+        def attempt_running(shot):
+            target = shot.read_line(TARGET_ROW)
+            return (shot.lit_rows() == [TARGET_ROW] and target.text
+                    and target.text != IDLE_TARGET[:len(target.text)])
+
+        escape_down = time.monotonic()
+        s.keyboard.hold("Escape")
+        escape_up = time.monotonic()
+        shot = s.wait_for_screen(attempt_running, 10, "a new target and nothing else after Escape")
+        target = read_target_words(shot, word_count)
+        length = len(target)
+        print("first target: %r" % target)
+        check(length == 5 * word_count - 1, "target %r: expected %d characters"
+              % (target, 5 * word_count - 1))
+
+        # One wrong key, on the second character.
+        wrong = 1
+        typed = target[:wrong] + ("z" if target[wrong] != "z" else "q") + target[wrong + 1:]
+
+        def typed_line_reads(text):
+            def condition(shot):
+                line = shot.read_line(TYPED_ROW)
+                return line.text == text and shot.lit_rows() == [TYPED_ROW, TARGET_ROW]
+            return condition
+
+        half = length // 2
+        s.keyboard.type_text(typed[:half])
+        shot = s.wait_for_screen(typed_line_reads(typed[:half]), 10,
+                                 "the typed line to read %r" % typed[:half])
+        target_line, typed_line = shot.read_line(TARGET_ROW), shot.read_line(TYPED_ROW)
+        expect_line(target_line, target, ["white"] * length, "target line while typing")
+        expect_line(typed_line, typed[:half], typed_colours(typed[:half], target),
+                    "typed line while typing")
+        check(aligned(target_line, typed_line), "typed line not under the target line: "
+              "%s over %s" % (target_line, typed_line))
+        s.save_screenshot("typing", shot)
+
+        # Neither Escape nor Backspace changes a running attempt.
+        s.keyboard.hold("Escape")
+        s.keyboard.tap("BackSpace")
+        time.sleep(0.3)
+        shot = s.screenshot()
+        expect_lit_rows(shot, [TYPED_ROW, TARGET_ROW], "after Escape and Backspace mid-attempt")
+        expect_line(shot.read_line(TARGET_ROW), target, ["white"] * length,
+                    "target line after Escape and Backspace mid-attempt")
+        expect_line(shot.read_line(TYPED_ROW), typed[:half], typed_colours(typed[:half], target),
+                    "typed line after Escape and Backspace mid-attempt")
+
+        s.keyboard.type_text(typed[half:-1])
+        s.wait_for_screen(typed_line_reads(typed[:-1]), 10,
+                          "the typed line to read %r" % typed[:-1])
+        last_key = time.monotonic()
+        s.keyboard.type_text(typed[-1])
+        shot = s.wait_for_screen(lambda shot: shot.lit_rows() == [PERCENT_ROW, ERROR_TEXT_ROW,
+                                                                 SPEED_ROW],
+                                 10, "the result rows alone")
+        s.save_screenshot("results", shot)
+        speed = speed_text(shot, "white")
+        expect_speed_between(speed, length, int((last_key - escape_up) * 1000) - 2,
+                             int((shot.taken - escape_down) * 1000) + 2, "speed")
+        expect_error_rows(shot, 1, length)
+        print("results: %s wpm, %s%% error" % (speed, format_float(100.0 / length)))
+
+        # The next Escape starts a new attempt; this one is typed without a
+        # mistake and shows the speed alone.
+        s.keyboard.hold("Escape")
+        shot = s.wait_for_screen(attempt_running, 10, "the next attempt after Escape")
+        second = read_target_words(shot, word_count)
+        print("second target: %r" % second)
+        check(second != target, "the next attempt repeats the target %r" % target)
+        s.keyboard.type_text(second)
+        shot = s.wait_for_screen(lambda shot: shot.lit_rows() == [SPEED_ROW], 10,
+                                 "the speed row alone after a faultless attempt")
+        print("second results: %s wpm, no errors" % speed_text(shot, "white"))
+
+        s.close_and_check_exit()
+
+
+def scenario_verse_mode(options):
+    """Verse mode: a verse file with CRLF line ends and a reference; a capital
+    typed with Shift; closing the window during an attempt."""
+    files = standard_files(verses=b"1:1 Ab cd\r\nef\r\n\r\n")
+    with Session(options, "verse_mode", files) as s:
+        s.start_program("verses\n")
+        s.wait_for_window()
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+        verse = "Ab cd ef"
+
+        def shows(target, typed):
+            def condition(shot):
+                target_line = shot.read_line(TARGET_ROW)
+                typed_line = shot.read_line(TYPED_ROW)
+                rows = [TYPED_ROW, TARGET_ROW] if typed else [TARGET_ROW]
+                return (shot.lit_rows() == rows and target_line.text == target
+                        and typed_line.text == typed)
+            return condition
+
+        s.keyboard.hold("Escape")
+        shot = s.wait_for_screen(shows(verse, ""), 10, "the verse %r as the target" % verse)
+        expect_line(shot.read_line(TARGET_ROW), verse, ["white"] * len(verse), "verse target")
+
+        s.keyboard.type_text(verse[:-1])
+        shot = s.wait_for_screen(shows(verse, verse[:-1]), 10, "the typed verse")
+        expect_line(shot.read_line(TYPED_ROW), verse[:-1], ["blue"] * (len(verse) - 1),
+                    "typed verse")
+        s.keyboard.type_text(verse[-1])
+        shot = s.wait_for_screen(lambda shot: shot.lit_rows() == [SPEED_ROW], 10,
+                                 "the speed row alone after typing the verse")
+        speed_text(shot, "white")
+
+        # Close while the next attempt runs.
+        s.keyboard.hold("Escape")
+        s.wait_for_screen(shows(verse, ""), 10, "the next attempt")
+        s.keyboard.type_text("Ab")
+        s.wait_for_screen(shows(verse, "Ab"), 10, "two typed characters")
+        s.close_and_check_exit()
+
+
+def scenario_startup_failures(options):
+    """A missing word list and a missing display stop the program with one
+    message, before any window exists."""
+    newline = options.newline.encode()
+
+    # No dictionary.dat: the message, status 1, and no window on the display.
+    with Session(options, "missing_dictionary", standard_files(verses=b"a b\n\n")) as s:
+        root = s.server.connection.screen().root
+        root.change_attributes(event_mask=Xlib.X.SubstructureNotifyMask)
+        s.server.connection.sync()
+        s.start_program("5\n")
+        status = s.program.wait_exit(15)
+        out, err = s.program.output()
+        expected = b'tapquill: cannot read "dictionary.dat": No such file or directory' + newline
+        check(status == 1, "exit status without dictionary.dat: expected 1, got %s" % status)
+        check(out == options.prompt, "standard output without dictionary.dat: expected only "
+              "the prompt, got %r" % out[len(options.prompt):])
+        check(err == expected, "standard error without dictionary.dat:\n expected %r\n got"
+              "      %r" % (expected, err))
+        s.server.connection.sync()
+        created = []
+        while s.server.connection.pending_events():
+            event = s.server.connection.next_event()
+            if event.type == Xlib.X.CreateNotify:
+                created.append(event.window.id)
+        check(not created, "windows were created without dictionary.dat: %s" % created)
+
+    # No display at all.
+    with Session(options, "no_display", standard_files(dictionary=dictionary_file()),
+                 with_display=False) as s:
+        s.start_program("5\n", env=program_environment(None))
+        status = s.program.wait_exit(15)
+        out, err = s.program.output()
+        check(status == 1, "exit status without a display: expected 1, got %s" % status)
+        check(out == options.prompt, "standard output without a display: expected only the "
+              "prompt, got %r" % out[len(options.prompt):])
+        pattern = re.compile(rb"tapquill: cannot open window: [^\r\n]+" + re.escape(newline))
+        check(pattern.fullmatch(err) is not None, "standard error without a display: expected "
+              "one line 'tapquill: cannot open window: ...', got %r" % err)
+
+
+SCENARIOS = {
+    "idle_screen": scenario_idle_screen,
+    "word_attempt": scenario_word_attempt,
+    "verse_mode": scenario_verse_mode,
+    "startup_failures": scenario_startup_failures,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("scenario", choices=sorted(SCENARIOS) + ["all"])
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--artifacts", default=os.path.join("/tmp", "tapquill-e2e"))
+    parser.add_argument("--newline", choices=("lf", "crlf"), default="lf")
+    options = parser.parse_args()
+    options.newline = "\r\n" if options.newline == "crlf" else "\n"
+    options.prompt = PROMPT.replace("\n", options.newline).encode()
+    options.artifacts = os.path.abspath(options.artifacts)
+
+    names = sorted(SCENARIOS) if options.scenario == "all" else [options.scenario]
+    failed = False
+    for name in names:
+        started = time.monotonic()
+        try:
+            SCENARIOS[name](options)
+        except TestFailure as failure:
+            print("FAIL %s (%.1f s): %s" % (name, time.monotonic() - started, failure))
+            failed = True
+        else:
+            print("PASS %s (%.1f s)" % (name, time.monotonic() - started))
+        sys.stdout.flush()
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
