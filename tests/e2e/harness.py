@@ -163,7 +163,9 @@ def program_command(program):
     as "wine build-windows/tapquill.exe"."""
     if os.path.isfile(program):
         return [os.path.abspath(program)]
-    return shlex.split(program)
+    # The program runs in its own folder: make paths of existing files absolute.
+    return [os.path.abspath(word) if os.path.isfile(word) else word
+            for word in shlex.split(program)]
 
 
 def program_environment(display_name):
@@ -681,7 +683,7 @@ class Session:
                             "%s-%02d-%s.png" % (self.name, self.shots, label))
         return shot.save_png(path)
 
-    def wait_for_screen(self, condition, timeout, what):
+    def wait_for_screen(self, condition, timeout, what, interval=0.03):
         """Takes screenshots until condition(shot) is true; returns that shot.
 
         On a time-out the last screenshot is saved and named in the failure."""
@@ -694,7 +696,7 @@ class Session:
             last[0] = shot
             return shot if condition(shot) else None
         try:
-            return poll(attempt, timeout, interval=0.03, what=what)
+            return poll(attempt, timeout, interval=interval, what=what)
         except TestFailure as failure:
             if last[0] is not None:
                 path = self.save_screenshot("timeout", last[0])
