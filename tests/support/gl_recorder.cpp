@@ -92,6 +92,12 @@ std::vector<std::string> glCallNamesExcept(const std::vector<std::string>& ignor
     return names;
 }
 
+// The Windows headers declare these functions as imported from the system
+// DLLs; the definitions below take their place in the test programs.
+#if defined(_WIN32) && defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wattributes"
+#endif
+
 extern "C" {
 
 void APIENTRY glBegin(GLenum mode) {
@@ -223,3 +229,45 @@ GLenum APIENTRY glGetError(void) {
 }
 
 } // extern "C"
+
+#if defined(_WIN32)
+// Code compiled against the Windows headers calls these functions through
+// import slots named __imp_<function>; fill those slots with the
+// definitions above so that the linker needs no system DLL for them.
+#define TQ_IMPORT_SLOT(function) decltype(&function) __imp_##function = &function;
+extern "C" {
+TQ_IMPORT_SLOT(glBegin)
+TQ_IMPORT_SLOT(glEnd)
+TQ_IMPORT_SLOT(glTexCoord2f)
+TQ_IMPORT_SLOT(glVertex2f)
+TQ_IMPORT_SLOT(glColor3f)
+TQ_IMPORT_SLOT(glColor4f)
+TQ_IMPORT_SLOT(glBindTexture)
+TQ_IMPORT_SLOT(glGenTextures)
+TQ_IMPORT_SLOT(glDeleteTextures)
+TQ_IMPORT_SLOT(glTexParameterf)
+TQ_IMPORT_SLOT(glTexParameteri)
+TQ_IMPORT_SLOT(glTexEnvi)
+TQ_IMPORT_SLOT(gluBuild2DMipmaps)
+TQ_IMPORT_SLOT(glPushMatrix)
+TQ_IMPORT_SLOT(glPopMatrix)
+TQ_IMPORT_SLOT(glTranslatef)
+TQ_IMPORT_SLOT(glScalef)
+TQ_IMPORT_SLOT(glClear)
+TQ_IMPORT_SLOT(glMatrixMode)
+TQ_IMPORT_SLOT(glLoadIdentity)
+TQ_IMPORT_SLOT(glOrtho)
+TQ_IMPORT_SLOT(glViewport)
+TQ_IMPORT_SLOT(glEnable)
+TQ_IMPORT_SLOT(glDisable)
+TQ_IMPORT_SLOT(glBlendFunc)
+TQ_IMPORT_SLOT(glAlphaFunc)
+TQ_IMPORT_SLOT(glClearColor)
+TQ_IMPORT_SLOT(glShadeModel)
+TQ_IMPORT_SLOT(glHint)
+TQ_IMPORT_SLOT(glFlush)
+TQ_IMPORT_SLOT(glFinish)
+TQ_IMPORT_SLOT(glGetError)
+} // extern "C"
+#undef TQ_IMPORT_SLOT
+#endif
