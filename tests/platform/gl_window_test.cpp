@@ -1,6 +1,7 @@
 #include "platform/gl_window.h"
 #include "platform/input_system.h"
 #include "platform/opengl.h"
+#include "tests/platform/graphics_driver_leaks.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ class GlWindowTest : public ::testing::Test {
         window.create(640, 480, 32, false, "Tapquill");
         ASSERT_EQ(window.failure, "");
         ASSERT_NE(window.window, nullptr);
+        keepGraphicsDriversLoaded();
     }
 
     // Takes the events the window's start left queued.
@@ -150,6 +152,7 @@ TEST_F(GlWindowTest, DriverWithoutOpenGlFailsAndHoldsNothing) {
 TEST_F(GlWindowTest, FullscreenModeSizesTheClientAreaAndHidesTheCursor) {
     window.create(640, 480, 32, true, "Tapquill");
     ASSERT_EQ(window.failure, "");
+    keepGraphicsDriversLoaded();
     EXPECT_EQ(window.fullscreen, 1);
     int width = 0;
     int height = 0;
@@ -164,6 +167,7 @@ TEST_F(GlWindowTest, RefusedFullscreenModeGivesWindowedWindow) {
     // No 16-bit mode exists: a window with the windowed allowance instead.
     window.create(640, 480, 16, true, "Tapquill");
     ASSERT_EQ(window.failure, "");
+    keepGraphicsDriversLoaded();
     EXPECT_EQ(window.fullscreen, 0);
     int width = 0;
     int height = 0;

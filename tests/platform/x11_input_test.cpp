@@ -2,6 +2,7 @@
 // with xdotool. Skipped when either program is missing.
 #include "platform/gl_window.h"
 #include "platform/input_system.h"
+#include "tests/platform/graphics_driver_leaks.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -93,6 +94,7 @@ class X11Input : public ::testing::Test {
         ASSERT_TRUE(server.start());
         window.create(640, 480, 32, false, "Tapquill");
         ASSERT_EQ(window.failure, "");
+        keepGraphicsDriversLoaded();
         ASSERT_TRUE(input.init(window.instance, window.window, false));
         // Without a window manager the window takes the focus itself.
         ASSERT_TRUE(runFramesUntil([this] { return input.hasFocus(); }));
