@@ -32,6 +32,7 @@ class GlCall {
     std::vector<float> floatPixels;  // gluBuild2DMipmaps with GL_FLOAT
     std::vector<uint8_t> bytePixels; // gluBuild2DMipmaps with GL_UNSIGNED_BYTE
 
+    // Argument `index`, or -1 when the call has fewer arguments.
     double arg(size_t index) const { return index < args.size() ? args[index] : -1.0; }
 };
 
