@@ -1,0 +1,193 @@
+#include "platform/win32/gl_window_win32.h"
+
+#include <cstdio>
+
+namespace {
+
+const char WINDOW_CLASS_NAME[] = "brenwick";
+
+// Extra client space around the requested drawing size of a windowed window.
+const LONG WINDOWED_EXTRA_WIDTH = 4;
+const LONG WINDOWED_EXTRA_HEIGHT = 24;
+
+PIXELFORMATDESCRIPTOR pixelFormatRequest(int32_t bits) {
+    PIXELFORMATDESCRIPTOR descriptor = {};
+    descriptor.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+    descriptor.nVersion = 1;
+    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    descriptor.iPixelType = PFD_TYPE_RGBA;
+    descriptor.cColorBits = static_cast<BYTE>(bits);
+    descriptor.cDepthBits = static_cast<BYTE>(bits);
+    descriptor.iLayerType = PFD_MAIN_PLANE;
+    return descriptor;
+}
+
+DEVMODEA displayModeRequest(int32_t width, int32_t height, int32_t bits) {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof(DEVMODEA);
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmBitsPerPel = static_cast<DWORD>(bits);
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    return mode;
+}
+
+} // namespace
+
+std::string describeLastError(const char* call) {
+    const DWORD code = GetLastError();
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof(text), nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
+                                message.back() == ' ' || message.back() == '.')) {
+        message.pop_back();
+    }
+    if (message.empty()) {
+        message = "unknown error";
+    }
+    char number[32];
+    std::snprintf(number, sizeof(number), "%lu", static_cast<unsigned long>(code));
+    return std::string(call) + " failed: " + message + " (error " + number + ")";
+}
+
+bool GlWindow::fail(const char* call) {
+    failure = describeLastError(call);
+    destroy();
+    // The display mode is already restored; a later destroy has nothing left to undo.
+    fullscreen = 0;
+    return false;
+}
+
+void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscreen,
+                      const char* title) {
+    if (created) {
+        return;
+    }
+    this->width = width;
+    this->height = height;
+    this->bits = bits;
+    this->fullscreen = fullscreen ? 1 : 0;
+    this->title = title ? title : "";
+    created = 1;
+
+    instance = GetModuleHandleA(nullptr);
+
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = WINDOW_CLASS_NAME;
+    RegisterClassA(&windowClass);
+
+    if (this->fullscreen) {
+        DEVMODEA mode = displayModeRequest(width, height, bits);
+        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+            this->fullscreen = 0;
+        }
+    }
+
+    const DWORD style = this->fullscreen ? WS_POPUP : WS_BORDER | WS_SYSMENU;
+    const DWORD extendedStyle = WS_EX_APPWINDOW;
+    RECT rectangle = {0, 0, width, height};
+    if (!this->fullscreen) {
+        rectangle.right += WINDOWED_EXTRA_WIDTH;
+        rectangle.bottom += WINDOWED_EXTRA_HEIGHT;
+    }
+    AdjustWindowRectEx(&rectangle, style, FALSE, extendedStyle);
+
+    window = CreateWindowExA(extendedStyle, WINDOW_CLASS_NAME, this->title.c_str(), style, 0, 0,
+                             rectangle.right - rectangle.left, rectangle.bottom - rectangle.top,
+                             nullptr, nullptr, instance, nullptr);
+    if (!window) {
+        fail("CreateWindowExA");
+        return;
+    }
+
+    const PIXELFORMATDESCRIPTOR descriptor = pixelFormatRequest(bits);
+    deviceContext = GetDC(window);
+    if (!deviceContext) {
+        fail("GetDC");
+        return;
+    }
+    const int pixelFormat = ChoosePixelFormat(deviceContext, &descriptor);
+    if (pixelFormat == 0) {
+        fail("ChoosePixelFormat");
+        return;
+    }
+    if (!SetPixelFormat(deviceContext, pixelFormat, &descriptor)) {
+        fail("SetPixelFormat");
+        return;
+    }
+
+    glContext = wglCreateContext(deviceContext);
+    if (!glContext) {
+        fail("wglCreateContext");
+        return;
+    }
+    if (!wglMakeCurrent(deviceContext, glContext)) {
+        fail("wglMakeCurrent");
+        return;
+    }
+
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    ShowCursor(this->fullscreen ? FALSE : TRUE);
+}
+
+void GlWindow::destroy() {
+    if (!created) {
+        return;
+    }
+    if (fullscreen) {
+        ChangeDisplaySettingsA(nullptr, 0);
+        ShowCursor(TRUE);
+    }
+    if (glContext) {
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(glContext);
+        glContext = nullptr;
+    }
+    if (deviceContext) {
+        ReleaseDC(window, deviceContext);
+        deviceContext = nullptr;
+    }
+    if (window) {
+        DestroyWindow(window);
+        window = nullptr;
+    }
+    UnregisterClassA(WINDOW_CLASS_NAME, instance);
+}
+
+bool GlWindow::handleMessage() {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        return false;
+    }
+    if (message.message == WM_QUIT) {
+        quit = 1;
+        return true;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return true;
+}
+
+void GlWindow::swapBuffers() {
+    SwapBuffers(deviceContext);
+}
+
+LRESULT CALLBACK GlWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (message == WM_SYSCOMMAND && wParam == SC_SCREENSAVE) {
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,46 @@
+// GlWindow on Win32: a top-level window of class "brenwick" with a
+// double-buffered WGL context that stays current on the main thread.
+#pragma once
+
+#include "platform/opengl.h"
+
+#include <cstdint>
+#include <string>
+
+class GlWindow {
+  public:
+    HINSTANCE instance = nullptr;
+    HWND window = nullptr;
+    HDC deviceContext = nullptr;
+    HGLRC glContext = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bits = 0;
+    int32_t fullscreen = 0;
+    std::string title;
+    int32_t created = 0;
+    int32_t quit = 0;
+    // Why the window or its context could not be made; empty when they were.
+    std::string failure;
+
+    // Makes the window and its context; does nothing when already called.
+    // On failure `failure` names the call that failed and everything made
+    // so far is taken down again.
+    void create(int32_t width, int32_t height, int32_t bits, bool fullscreen, const char* title);
+    // Takes down the context, the window and the class; nothing without create.
+    void destroy();
+    // Takes one waiting message of the thread without blocking. WM_QUIT sets
+    // `quit`; any other message is translated and dispatched. False when no
+    // message was waiting.
+    bool handleMessage();
+    void swapBuffers();
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  private:
+    bool fail(const char* call);
+};
+
+// "<call> failed: <system message> (error <code>)" for the calling thread's
+// last error.
+std::string describeLastError(const char* call);

@@ -1,0 +1,230 @@
+#include "platform/win32/input_system_win32.h"
+
+#include <cstring>
+
+namespace {
+
+const DWORD ALL_ONES = 0xFFFFFFFF;
+
+uint8_t pressedBit(DWORD data) {
+    return (data & 0x80) ? 1 : 0;
+}
+
+// Adds a relative movement with wrap-around instead of signed overflow.
+int32_t addWrapping(int32_t value, DWORD amount) {
+    return static_cast<int32_t>(static_cast<uint32_t>(value) + amount);
+}
+
+int32_t differenceWrapping(int32_t now, int32_t before) {
+    return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(before));
+}
+
+void setBufferSize(IDirectInputDevice8A* device) {
+    DIPROPDWORD property = {};
+    property.diph.dwSize = sizeof(DIPROPDWORD);
+    property.diph.dwHeaderSize = sizeof(DIPROPHEADER);
+    property.diph.dwObj = 0;
+    property.diph.dwHow = DIPH_DEVICE;
+    property.dwData = INPUT_BUFFER_RECORDS;
+    device->SetProperty(DIPROP_BUFFERSIZE, &property.diph);
+}
+
+DWORD cooperativeLevel(bool exclusive) {
+    return (exclusive ? DISCL_EXCLUSIVE : DISCL_NONEXCLUSIVE) | DISCL_FOREGROUND;
+}
+
+void releaseDevice(IDirectInputDevice8A*& device) {
+    if (device) {
+        device->Unacquire();
+        device->Release();
+        device = nullptr;
+    }
+}
+
+// Fills the fields the device writes with `offset` and zeros, so that slots it
+// leaves alone are recognisable; uAppData is left as it is.
+void markRecords(DIDEVICEOBJECTDATA* records, DWORD offset) {
+    for (DWORD i = 0; i < INPUT_BUFFER_RECORDS; ++i) {
+        records[i].dwOfs = offset;
+        records[i].dwData = 0;
+        records[i].dwTimeStamp = 0;
+        records[i].dwSequence = 0;
+    }
+}
+
+void readRecords(IDirectInputDevice8A* device, DIDEVICEOBJECTDATA* records) {
+    DWORD count = INPUT_BUFFER_RECORDS;
+    device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), records, &count, 0);
+}
+
+} // namespace
+
+bool InputSystem::init(HINSTANCE instance, HWND window, bool exclusive) {
+    void* created = nullptr;
+    if (FAILED(DirectInput8Create(instance, DIRECTINPUT_VERSION, IID_IDirectInput8A, &created,
+                                  nullptr))) {
+        directInput = nullptr;
+        return false;
+    }
+    directInput = static_cast<IDirectInput8A*>(created);
+    return createDevices(window, exclusive);
+}
+
+bool InputSystem::createDevices(HWND window, bool exclusive) {
+    if (!createKeyboard(window, exclusive)) {
+        directInput->Release();
+        directInput = nullptr;
+        return false;
+    }
+    if (!createMouse(window, exclusive)) {
+        releaseKeyboard();
+        directInput->Release();
+        directInput = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool InputSystem::createKeyboard(HWND window, bool exclusive) {
+    if (FAILED(directInput->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr))) {
+        keyboard = nullptr;
+        return false;
+    }
+    keyboard->SetDataFormat(&c_dfDIKeyboard);
+    keyboard->SetCooperativeLevel(window, cooperativeLevel(exclusive));
+    setBufferSize(keyboard);
+    keyboard->Acquire();
+    return true;
+}
+
+bool InputSystem::createMouse(HWND window, bool exclusive) {
+    mouseX = 0;
+    mouseY = 0;
+    if (FAILED(directInput->CreateDevice(GUID_SysMouse, &mouse, nullptr))) {
+        mouse = nullptr;
+        return false;
+    }
+    mouse->SetDataFormat(&c_dfDIMouse);
+    if (exclusive) {
+        ShowCursor(FALSE);
+    }
+    mouse->SetCooperativeLevel(window, cooperativeLevel(exclusive));
+    setBufferSize(mouse);
+    mouse->Acquire();
+    return true;
+}
+
+void InputSystem::releaseKeyboard() {
+    releaseDevice(keyboard);
+}
+
+void InputSystem::readState() {
+    if (keyboard) {
+        keyboard->Acquire();
+        uint8_t keys[256];
+        if (SUCCEEDED(keyboard->GetDeviceState(sizeof(keys), keys))) {
+            std::memcpy(state, keys, sizeof(keys));
+        }
+    }
+    if (mouse) {
+        mouse->Acquire();
+        DIMOUSESTATE mouseState = {};
+        if (SUCCEEDED(mouse->GetDeviceState(sizeof(mouseState), &mouseState))) {
+            for (int button = 0; button < 4; ++button) {
+                state[MOUSE_BUTTON0 + button] = mouseState.rgbButtons[button];
+            }
+        }
+    }
+    heldCount = 0;
+    for (uint8_t entry : state) {
+        if (entry != 0) {
+            ++heldCount;
+        }
+    }
+}
+
+void InputSystem::poll() {
+    std::vector<InputEvent>().swap(events);
+    if (keyboard) {
+        pollKeyboard();
+    }
+    if (mouse) {
+        pollMouse();
+    }
+}
+
+void InputSystem::pollKeyboard() {
+    keyboard->Acquire();
+    markRecords(keyboardBuffer, 0);
+    readRecords(keyboard, keyboardBuffer);
+    for (const DIDEVICEOBJECTDATA& record : keyboardBuffer) {
+        // No key has code 0: the first untouched slot ends the data.
+        if (record.dwOfs == 0) {
+            break;
+        }
+        InputEvent event;
+        event.code = static_cast<int32_t>(record.dwOfs);
+        event.pressed = pressedBit(record.dwData);
+        event.x = mouseX;
+        event.y = mouseY;
+        events.push_back(event);
+    }
+}
+
+void InputSystem::pollMouse() {
+    mouse->Acquire();
+    markRecords(mouseBuffer, ALL_ONES);
+    readRecords(mouse, mouseBuffer);
+    const int32_t startX = mouseX;
+    const int32_t startY = mouseY;
+    const int32_t startWheel = mouseWheel;
+    for (const DIDEVICEOBJECTDATA& record : mouseBuffer) {
+        if (record.dwOfs == ALL_ONES) {
+            break;
+        }
+        InputEvent event;
+        switch (record.dwOfs) {
+        case DIMOFS_X:
+            mouseX = addWrapping(mouseX, record.dwData);
+            event.code = MOUSE_MOVE;
+            break;
+        case DIMOFS_Y:
+            mouseY = addWrapping(mouseY, record.dwData);
+            event.code = MOUSE_MOVE;
+            break;
+        case DIMOFS_Z:
+            mouseWheel = addWrapping(mouseWheel, record.dwData);
+            if (record.dwData == 0) {
+                continue;
+            }
+            event.code = MOUSE_WHEEL;
+            event.pressed = 1;
+            break;
+        case DIMOFS_BUTTON0:
+        case DIMOFS_BUTTON1:
+        case DIMOFS_BUTTON2:
+        case DIMOFS_BUTTON3:
+            event.code = MOUSE_BUTTON0 + static_cast<int32_t>(record.dwOfs - DIMOFS_BUTTON0);
+            event.pressed = pressedBit(record.dwData);
+            break;
+        default:
+            // Not part of the mouse data format in use.
+            continue;
+        }
+        event.x = mouseX;
+        event.y = mouseY;
+        events.push_back(event);
+    }
+    mouseDeltaX = differenceWrapping(mouseX, startX);
+    mouseDeltaY = differenceWrapping(mouseY, startY);
+    mouseDeltaWheel = differenceWrapping(mouseWheel, startWheel);
+}
+
+void InputSystem::shutdown() {
+    releaseDevice(mouse);
+    releaseDevice(keyboard);
+    if (directInput) {
+        directInput->Release();
+        directInput = nullptr;
+    }
+}

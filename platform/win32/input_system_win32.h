@@ -1,0 +1,53 @@
+// InputSystem on Win32: the system keyboard and mouse through DirectInput 8,
+// each with a 16-record event buffer, read once a frame.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "platform/input_event.h"
+#include "platform/key_codes.h"
+
+#include <cstdint>
+#include <vector>
+
+// Records each device buffers between two polls; later ones are lost.
+const DWORD INPUT_BUFFER_RECORDS = 16;
+
+class InputSystem {
+  public:
+    std::vector<InputEvent> events;
+    int32_t mouseX = 0;
+    int32_t mouseY = 0;
+    int32_t mouseWheel = 0;
+    int32_t mouseDeltaX = 0;
+    int32_t mouseDeltaY = 0;
+    int32_t mouseDeltaWheel = 0;
+    uint8_t state[INPUT_CODE_COUNT] = {};
+    int32_t heldCount = 0;
+    IDirectInput8A* directInput = nullptr;
+    IDirectInputDevice8A* keyboard = nullptr;
+    IDirectInputDevice8A* mouse = nullptr;
+    DIDEVICEOBJECTDATA keyboardBuffer[INPUT_BUFFER_RECORDS] = {};
+    DIDEVICEOBJECTDATA mouseBuffer[INPUT_BUFFER_RECORDS] = {};
+
+    // Opens DirectInput and both devices; on failure nothing is held.
+    bool init(HINSTANCE instance, HWND window, bool exclusive);
+    // The device steps of init on an already opened `directInput`: on failure
+    // whatever was made, `directInput` included, is released again.
+    bool createDevices(HWND window, bool exclusive);
+    bool createKeyboard(HWND window, bool exclusive);
+    bool createMouse(HWND window, bool exclusive);
+    void releaseKeyboard();
+    // Immediate state of both devices into `state`, then `heldCount`.
+    void readState();
+    // Buffered data of both devices into this frame's `events`.
+    void poll();
+    void shutdown();
+
+  private:
+    void pollKeyboard();
+    void pollMouse();
+};
