@@ -3,7 +3,7 @@
 #   make test    install what is missing, build, and run every test headless
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-asan format clean
+.PHONY: all deps build run test test-asan windows test-windows format clean
 
 all: build
 
@@ -26,6 +26,15 @@ test-asan: deps
 
 test: build test-asan
 	ctest --preset default -j $(JOBS)
+
+# The Windows program, cross-built with mingw-w64 (build-windows/tapquill.exe),
+# and its unit tests run under wine.
+windows:
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+
+test-windows: windows
+	ctest --preset windows -j $(JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
