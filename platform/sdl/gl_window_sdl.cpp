@@ -146,6 +146,14 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
 }
 
 bool GlWindow::startVideo() {
+    // With no display named and no driver asked for there is nothing to show
+    // the window on; probing SDL's drivers would only let some of them print
+    // complaints of their own (Wayland's about XDG_RUNTIME_DIR, for one).
+    if (!environmentSet("DISPLAY") && !environmentSet("WAYLAND_DISPLAY") &&
+        SDL_GetHint(SDL_HINT_VIDEODRIVER) == nullptr) {
+        failure = noDisplayCause();
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         failure = std::string("cannot start SDL video: ") + SDL_GetError();
         return false;
