@@ -24,9 +24,10 @@ bool sameName(const char* a, size_t aLength, const char* b) {
     return true;
 }
 
-// Whether the SDL_VIDEODRIVER setting (a comma-separated list) names `driver`.
+// Whether the SDL_VIDEODRIVER environment variable (a comma-separated list)
+// names `driver`.
 bool driverRequested(const char* driver) {
-    const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
     if (requested == nullptr) {
         return false;
     }
@@ -47,12 +48,34 @@ bool driverRequested(const char* driver) {
 
 // SDL's drivers that show nothing on any screen.
 bool invisibleDriver(const char* driver) {
-    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+           std::strcmp(driver, "evdev") == 0;
 }
 
 bool environmentSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0';
+}
+
+// SDL's drivers that can show a window here, in SDL's order of preference.
+// Wayland is left out when no compositor is named: probing it then only
+// prints a complaint about the runtime directory.
+std::string visibleDrivers() {
+    std::string drivers;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        const char* driver = SDL_GetVideoDriver(i);
+        if (driver == nullptr || invisibleDriver(driver)) {
+            continue;
+        }
+        if (std::strcmp(driver, "wayland") == 0 && !environmentSet("WAYLAND_DISPLAY")) {
+            continue;
+        }
+        if (!drivers.empty()) {
+            drivers += ',';
+        }
+        drivers += driver;
+    }
+    return drivers;
 }
 
 std::string noDisplayCause() {
@@ -146,21 +169,24 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
 }
 
 bool GlWindow::startVideo() {
-    // With no display named and no driver asked for there is nothing to show
-    // the window on; probing SDL's drivers would only let some of them print
-    // complaints of their own (Wayland's about XDG_RUNTIME_DIR, for one).
-    if (!environmentSet("DISPLAY") && !environmentSet("WAYLAND_DISPLAY") &&
-        SDL_GetHint(SDL_HINT_VIDEODRIVER) == nullptr) {
-        failure = noDisplayCause();
-        return false;
+    // Unless the user picked SDL's drivers, only those that show something are
+    // tried: without a display SDL would otherwise settle on one that does not,
+    // and the window would run unseen.
+    const bool userChoice = environmentSet("SDL_VIDEODRIVER");
+    if (!userChoice) {
+        const std::string drivers = visibleDrivers();
+        if (drivers.empty()) {
+            failure = noDisplayCause();
+            return false;
+        }
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
     }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        failure = std::string("cannot start SDL video: ") + SDL_GetError();
+        failure = userChoice ? std::string("cannot start SDL video: ") + SDL_GetError()
+                             : noDisplayCause();
         return false;
     }
     videoStarted = true;
-    // Without a display SDL falls back to a driver that shows nothing; a
-    // window there would run unseen, so only take it when asked for by name.
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver != nullptr && invisibleDriver(driver) && !driverRequested(driver)) {
         failure = noDisplayCause();

@@ -129,7 +129,7 @@ TEST_F(GlWindowTest, WithoutDisplayCreateFailsInsteadOfRunningUnseen) {
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     window.create(640, 480, 32, false, "Tapquill");
-    EXPECT_NE(window.failure, "");
+    EXPECT_EQ(window.failure, "no display available (neither DISPLAY nor WAYLAND_DISPLAY is set)");
     EXPECT_EQ(window.window, nullptr);
     EXPECT_EQ(window.deviceContext, nullptr);
     EXPECT_EQ(window.glContext, nullptr);
@@ -137,6 +137,17 @@ TEST_F(GlWindowTest, WithoutDisplayCreateFailsInsteadOfRunningUnseen) {
     EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
     window.destroy();
     EXPECT_EQ(window.window, nullptr);
+}
+
+TEST_F(GlWindowTest, UnreachableDisplayIsNamedInTheFailure) {
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("DISPLAY", ":59999", 1);
+    window.create(640, 480, 32, false, "Tapquill");
+    unsetenv("DISPLAY");
+    EXPECT_NE(window.failure.find("DISPLAY=:59999"), std::string::npos) << window.failure;
+    EXPECT_EQ(window.window, nullptr);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
 }
 
 TEST_F(GlWindowTest, DriverWithoutOpenGlFailsAndHoldsNothing) {
