@@ -129,7 +129,12 @@ bool findDisplayMode(int32_t width, int32_t height, int32_t bits, SDL_DisplayMod
     return mode->w == width && mode->h == height && (modeBits == bits || storedBits == bits);
 }
 
-} // namespace
+// The size of the client area that create asks for: fullscreen the display
+// mode's, windowed with an allowance of 4 by 24 pixels.
+struct ClientSize {
+    int32_t width;
+    int32_t height;
+};
 
 ClientSize clientSizeFor(int32_t width, int32_t height, bool fullscreen) {
     if (fullscreen) {
@@ -137,6 +142,8 @@ ClientSize clientSizeFor(int32_t width, int32_t height, bool fullscreen) {
     }
     return {width + 4, height + 24};
 }
+
+} // namespace
 
 void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscreen,
                       const char* title) {

@@ -45,10 +45,3 @@ class GlWindow {
     void applyFullscreen(const SDL_DisplayMode& mode);
     void releaseAll();
 };
-
-// The size of the client area that create asks for.
-struct ClientSize {
-    int32_t width;
-    int32_t height;
-};
-ClientSize clientSizeFor(int32_t width, int32_t height, bool fullscreen);
