@@ -305,20 +305,23 @@ def find_window(connection, name=WINDOW_NAME):
 def client_area(window):
     """The window that holds the drawing area, and its size.
 
-    The named window itself, unless a viewable window inside it has exactly
-    the client area's expected size (a platform that draws its own frame
-    around a separate client window)."""
+    The named window itself, unless it holds viewable windows of its own: a
+    platform that draws the window's frame itself (wine without a window
+    manager) puts the client area in the largest of those."""
+    inner = []
+    for child in _descendants(window, depth=1):
+        try:
+            geometry = child.get_geometry()
+        except Xlib.error.XError:
+            continue
+        if _viewable(child):
+            inner.append((geometry.width * geometry.height, child,
+                          (geometry.width, geometry.height)))
+    if inner:
+        _, child, size = max(inner, key=lambda item: item[0])
+        return child, size
     geometry = window.get_geometry()
-    size = (geometry.width, geometry.height)
-    if size != CLIENT_SIZE:
-        for inner in _descendants(window):
-            try:
-                inner_geometry = inner.get_geometry()
-            except Xlib.error.XError:
-                continue
-            if (inner_geometry.width, inner_geometry.height) == CLIENT_SIZE and _viewable(inner):
-                return inner, CLIENT_SIZE
-    return window, size
+    return window, (geometry.width, geometry.height)
 
 
 def supports_close_request(display, window):
