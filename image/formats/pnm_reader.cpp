@@ -12,7 +12,7 @@ namespace {
 constexpr size_t COMMENT_LIMIT = 127;
 
 inline bool isStreamSpace(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 inline bool isDigit(int c) {
@@ -132,27 +132,131 @@ void readRawBits(ByteReader& reader, Image& image, float white) {
     }
 }
 
+// Number of leading decimal digits in the eight bytes of `word` (first byte
+// lowest), and their value when that number is 1 to 7.
+inline uint32_t leadingDigits(uint64_t word, uint32_t& value) {
+    constexpr uint64_t ONES = 0x0101010101010101ull;
+    // A byte is a digit when its high nibble is 3 and adding 6 keeps it so.
+    const uint64_t highNibbles = (word & (ONES * 0xF0)) ^ (ONES * 0x30);
+    const uint64_t shifted = ((word + ONES * 0x06) & (ONES * 0xF0)) ^ (ONES * 0x30);
+    const uint64_t other = highNibbles | shifted;
+    // High bit set in every byte of `other` that is not zero.
+    const uint64_t marks = (((other & (ONES * 0x7F)) + ONES * 0x7F) | other) & (ONES * 0x80);
+    const uint32_t count = marks == 0 ? 8u : uint32_t(__builtin_ctzll(marks)) / 8u;
+    if (count == 0 || count == 8) {
+        return count;
+    }
+    // Digits moved to the top bytes, so the missing ones count as leading zeros.
+    uint64_t digits = (word - ONES * 0x30) << (8 * (8 - count));
+    digits = ((digits & (ONES * 0x0F)) * 2561) >> 8;
+    digits = ((digits & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+    digits = ((digits & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+    value = uint32_t(digits);
+    return count;
+}
+
+// readInteger for the raster: short numbers that lie wholly in the buffer
+// are read here, everything else by readInteger.
+inline bool readSample(ByteReader& reader, int32_t& value) {
+    const uint8_t* p = reader.next;
+    const uint8_t* const end = reader.end;
+    if (reader.failed || end - p < 32) {
+        return readInteger(reader, value);
+    }
+    while (isStreamSpace(*p)) {
+        if (++p == end - 16) {
+            reader.next = p;
+            return readInteger(reader, value);
+        }
+    }
+    bool negative = false;
+    const uint8_t* const start = p;
+    if (*p == '-' || *p == '+') {
+        negative = *p == '-';
+        ++p;
+    }
+    uint32_t magnitude = 0;
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint64_t word = 0;
+    std::memcpy(&word, p, sizeof(word));
+    const uint32_t count = leadingDigits(word, magnitude);
+    if (count == 0 || count == 8) {
+        reader.next = start;
+        return readInteger(reader, value);
+    }
+    p += count;
+#else
+    const uint8_t* const digits = p;
+    while (p - digits < 8 && unsigned(*p - '0') < 10u) {
+        magnitude = magnitude * 10u + unsigned(*p - '0');
+        ++p;
+    }
+    if (p == digits || p - digits == 8) {
+        reader.next = start;
+        return readInteger(reader, value);
+    }
+#endif
+    reader.next = p;
+    value = negative ? -int32_t(magnitude) : int32_t(magnitude);
+    return true;
+}
+
+// Sample value -> stored component for the plain kinds, with a table for
+// the common sample values and the same arithmetic for the rest.
+class PlainSampleScale {
+  public:
+    PlainSampleScale(const Image& image, int32_t kind, int32_t maxval)
+        : image(image), kind(kind), divisor(float(maxval)) {
+        for (int32_t i = 0; i < TABLE_SIZE; ++i) {
+            table[i] = compute(i);
+        }
+    }
+    float operator()(int32_t sample) const {
+        return uint32_t(sample) < uint32_t(TABLE_SIZE) ? table[sample] : compute(sample);
+    }
+
+  private:
+    static constexpr int32_t TABLE_SIZE = 256;
+
+    float compute(int32_t sample) const {
+        if (kind == 3) {
+            return float(sample) / divisor;
+        }
+        const float grey =
+            kind == 1 ? float(int64_t(1) - int64_t(sample)) : float(sample) / divisor;
+        return luminanceOfGrey(image, grey);
+    }
+
+    const Image& image;
+    int32_t kind;
+    float divisor;
+    float table[TABLE_SIZE];
+};
+
 // Plain rows (P1, P2, P3): one decimal integer per sample. A sample that
 // cannot be read repeats the last one read for the same component.
 void readPlainSamples(ByteReader& reader, Image& image, int32_t kind, int32_t maxval) {
+    const PlainSampleScale scale(image, kind, maxval);
     int32_t last[3] = {0, 0, 0};
-    const float divisor = float(maxval);
-    const size_t width = size_t(image.width);
     const size_t channels = size_t(image.channels);
+    const size_t rowFloats = size_t(image.width) * channels;
     for (int32_t y = 0; y < image.height; ++y) {
-        float* target = image.pixels + size_t(image.height - 1 - y) * width * channels;
-        for (size_t x = 0; x < width; ++x, target += channels) {
-            if (kind == 3) {
-                for (size_t k = 0; k < 3; ++k) {
-                    readInteger(reader, last[k]);
-                    target[k] = float(last[k]) / divisor;
-                }
-                continue;
+        float* target = image.pixels + size_t(image.height - 1 - y) * rowFloats;
+        float* const rowEnd = target + rowFloats;
+        if (channels == 3) {
+            for (; target != rowEnd; target += 3) {
+                readSample(reader, last[0]);
+                readSample(reader, last[1]);
+                readSample(reader, last[2]);
+                target[0] = scale(last[0]);
+                target[1] = scale(last[1]);
+                target[2] = scale(last[2]);
             }
-            readInteger(reader, last[0]);
-            const float grey =
-                kind == 1 ? float(int64_t(1) - int64_t(last[0])) : float(last[0]) / divisor;
-            target[0] = luminanceOfGrey(image, grey);
+        } else {
+            for (; target != rowEnd; ++target) {
+                readSample(reader, last[0]);
+                *target = scale(last[0]);
+            }
         }
     }
 }

@@ -146,6 +146,8 @@ TEST(ImageScale, FitPowerOfTwoPicksSizeAndScaler) {
         {256, 300, true, true, 256, 300, FitCase::UNTOUCHED},
         {5, 2048, true, false, 5, 2048, FitCase::UNTOUCHED},
         {3, 1, false, false, 4, 1, FitCase::BILINEAR},
+        {1500, 1, true, false, 1024, 1, FitCase::AVERAGED},
+        {1500, 3, false, false, 2048, 4, FitCase::BILINEAR},
     };
     for (const FitCase& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " downward "
@@ -225,6 +227,27 @@ TEST(ImageConvert, LuminanceWeighsGreenMostAndBlueLeast) {
     EXPECT_NEAR(luminance(1.0f, 0.0f, 0.0f), 0.3333333f, 1e-6f);
     EXPECT_NEAR(luminance(0.0f, 0.0f, 1.0f), 0.2666667f, 1e-6f);
     EXPECT_EQ(luminance(0.0f, 0.0f, 0.0f), 0.0f);
+}
+
+TEST(ImageConvert, LuminanceSumsBlueAndGreenBeforeRedInDoublePrecision) {
+    // Colours whose float luminance changes with the order of the sum (the
+    // first two) or with dividing by 3 instead of multiplying by the third.
+    const float colours[][3] = {{0.369273931f, 0.718643606f, 0.0234797262f},
+                                {0.856726766f, 0.929918468f, 0.849152923f},
+                                {0.091758877f, 0.887155414f, 0.771566749f}};
+    const Image image;
+    for (const auto& c : colours) {
+        double sum = 0.8 * double(c[2]) + 1.3 * double(c[1]);
+        sum += double(c[0]);
+        const float expected = float(sum * 0.3333333333333333);
+        const double redFirst = double(c[0]) + 1.3 * double(c[1]) + 0.8 * double(c[2]);
+        EXPECT_TRUE(float(redFirst * 0.3333333333333333) != expected ||
+                    float(sum / 3.0) != expected);
+
+        float pixel[4] = {c[0], c[1], c[2], 0.0f};
+        image.convertPixel(pixel, FORMAT_LUMINANCE);
+        EXPECT_EQ(pixel[0], expected);
+    }
 }
 
 TEST(ImageConvert, HsvFromRedGreenBlue) {

@@ -88,6 +88,24 @@ TEST(PnmReader, WorkedExamplesOfEachKind) {
     EXPECT_EQ(floatsOf(plainColour), (std::vector<float>{1.0f, 0.0f, 3.0f / 7.0f}));
 }
 
+TEST(PnmReader, EveryRawByteValueScalesByMaxval) {
+    TempFolder folder;
+    std::string grey = "P5 256 1 255\n";
+    std::string colour = "P6 256 1 200\n";
+    for (int i = 0; i < 256; ++i) {
+        grey.push_back(char(i));
+        colour.append(3, char(i));
+    }
+    const Image greyImage = loadText(folder, grey);
+    const Image colourImage = loadText(folder, colour);
+    ASSERT_EQ(greyImage.width, 256);
+    ASSERT_EQ(colourImage.width, 256);
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(at(greyImage, i, 0), greyLuminance(float(i) / 255.0f)) << i;
+        EXPECT_EQ(at(colourImage, i, 0, 1), float(i) / 200.0f) << i;
+    }
+}
+
 TEST(PnmReader, HeaderCommentsAndWhiteSpace) {
     TempFolder folder;
     Image image;
@@ -212,6 +230,38 @@ TEST(PnmReader, UnreadableSamplesRepeatTheLastOfTheirComponent) {
 
     const Image shortBits = loadText(folder, "P4 3 2\n" + std::string("\x40", 1));
     EXPECT_EQ(floatsOf(shortBits), greys({1, 0, 1, 1, 0, 1}));
+}
+
+TEST(PnmReader, PlainSamplesOfEveryLengthAndSign) {
+    TempFolder folder;
+    const std::vector<std::string> texts = {
+        "0",        "7",        "+5",        "-12",        "0000123",     "1234567",
+        "12345678", "-1234567", "123456789", "2147483647", "-2147483648", "00000000000042",
+        "+0",       "99",       "-0",        "1000",       "65535",       "7654321"};
+    std::string file = "P2 " + std::to_string(texts.size()) + " 2 1000\n";
+    std::vector<float> bottom;
+    std::vector<float> top;
+    // The first row with single spaces, the second with runs of white space,
+    // then a tail long enough that both rows sit well inside the buffer.
+    for (const std::string& text : texts) {
+        file += text + " ";
+        top.push_back(greyLuminance(float(std::stoll(text)) / 1000.0f));
+    }
+    for (const std::string& text : texts) {
+        file += "\t\r\n  " + text;
+        bottom.push_back(greyLuminance(float(std::stoll(text)) / 1000.0f));
+    }
+    file += std::string(64, ' ') + "1";
+    const Image image = loadText(folder, file);
+    std::vector<float> expected = bottom;
+    expected.insert(expected.end(), top.begin(), top.end());
+    EXPECT_EQ(floatsOf(image), expected);
+
+    // Past 32 bits a sample fails, inside the buffer as at its end.
+    const Image tooLong = loadText(folder, "P2 3 1 10 1 2147483648 3" + std::string(64, ' '));
+    EXPECT_EQ(floatsOf(tooLong), greys({0.1f, 0.1f, 0.1f}));
+    const Image sign = loadText(folder, "P2 3 1 10 1 - 3" + std::string(64, ' '));
+    EXPECT_EQ(floatsOf(sign), greys({0.1f, 0.1f, 0.1f}));
 }
 
 TEST(PnmReader, KindComesFromTheFileNotTheName) {
