@@ -1,0 +1,6 @@
+// libFuzzer entry for the PNM reader.
+#include "fuzz/image_harness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return fuzzImageReader(FuzzedReader::Pnm, data, size);
+}
