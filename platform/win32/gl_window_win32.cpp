@@ -36,6 +36,10 @@ DEVMODEA displayModeRequest(int32_t width, int32_t height, int32_t bits) {
 
 std::string describeLastError(const char* call) {
     const DWORD code = GetLastError();
+    if (code == ERROR_SUCCESS) {
+        // Some failures (no display driver under wine, for one) set no code.
+        return std::string(call) + " failed (no error code given)";
+    }
     char text[512] = {};
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                         nullptr, code, 0, text, sizeof(text), nullptr);

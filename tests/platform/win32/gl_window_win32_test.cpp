@@ -62,6 +62,9 @@ TEST(GlWindowFailure, DescriptionNamesTheCallAndTheSystemMessage) {
     EXPECT_EQ(text.find('\r'), std::string::npos) << text;
     // More than the bare frame around an empty message.
     EXPECT_GT(text.size(), std::string("wglCreateContext failed:  (error 2)").size()) << text;
+
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(describeLastError("CreateWindowExA"), "CreateWindowExA failed (no error code given)");
 }
 
 TEST(MillisecondClock, IsTheMultimediaTimer) {

@@ -178,4 +178,29 @@ TEST(ClosedWindow, DestroyTakesDownWindowContextAndClass) {
     EXPECT_EQ(window.created, 1);
 }
 
+bool underWineWithoutDisplay() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const bool wine = ntdll && GetProcAddress(ntdll, "wine_get_version");
+    return wine && GetEnvironmentVariableA("DISPLAY", nullptr, 0) == 0;
+}
+
+// Run without an X server: wine has no display driver, so no window can be made.
+TEST(NoDisplay, FailureNamesTheCallAndLeavesNothingBehind) {
+    if (!underWineWithoutDisplay()) {
+        GTEST_SKIP() << "needs wine without DISPLAY";
+    }
+    GlWindow window;
+    window.create(640, 480, 32, false, "Tapquill");
+    EXPECT_EQ(window.failure.rfind("CreateWindowExA failed", 0), 0u) << window.failure;
+    EXPECT_EQ(window.created, 1);
+    EXPECT_EQ(window.window, nullptr);
+    EXPECT_EQ(window.deviceContext, nullptr);
+    EXPECT_EQ(window.glContext, nullptr);
+    WNDCLASSA windowClass = {};
+    EXPECT_FALSE(GetClassInfoA(window.instance, "brenwick", &windowClass));
+    // The program still calls destroy on its way out.
+    window.destroy();
+    EXPECT_EQ(window.window, nullptr);
+}
+
 } // namespace
