@@ -1,50 +1,9 @@
 #include "image/image.h"
 
+#include "image/pixel_storage.h"
+
 #include <algorithm>
 #include <cstring>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
-namespace {
-
-// Large pixel arrays start on a 2 MiB boundary and ask the system for huge
-// pages: a freshly read picture touches every page of its array once, and
-// with small pages most of the loading time would go to page faults.
-constexpr size_t LARGE_ARRAY_BYTES = size_t(4) << 20;
-constexpr size_t LARGE_ALIGNMENT = size_t(2) << 20;
-constexpr size_t SMALL_ALIGNMENT = 64;
-
-// Each array is carved out of a byte block whose start is stored just
-// before the array, so release needs nothing but the array itself.
-float* allocatePixels(size_t count) {
-    const size_t bytes = count * sizeof(float);
-    const size_t alignment = bytes >= LARGE_ARRAY_BYTES ? LARGE_ALIGNMENT : SMALL_ALIGNMENT;
-    unsigned char* block = new unsigned char[bytes + alignment + sizeof(unsigned char*)];
-    const uintptr_t first = reinterpret_cast<uintptr_t>(block) + sizeof(unsigned char*);
-    const uintptr_t aligned = (first + alignment - 1) & ~uintptr_t(alignment - 1);
-    unsigned char* start = reinterpret_cast<unsigned char*>(aligned);
-    std::memcpy(start - sizeof(unsigned char*), &block, sizeof(unsigned char*));
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (alignment == LARGE_ALIGNMENT) {
-        madvise(start, bytes & ~(LARGE_ALIGNMENT - 1), MADV_HUGEPAGE);
-    }
-#endif
-    return reinterpret_cast<float*>(start);
-}
-
-void releasePixels(float* pixels) {
-    if (pixels == nullptr) {
-        return;
-    }
-    unsigned char* block = nullptr;
-    std::memcpy(&block, reinterpret_cast<unsigned char*>(pixels) - sizeof(unsigned char*),
-                sizeof(unsigned char*));
-    delete[] block;
-}
-
-} // namespace
 
 int32_t channelsOf(int32_t format) {
     switch (format) {

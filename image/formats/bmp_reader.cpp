@@ -56,14 +56,13 @@ bool accepted(const BmpHeader& header) {
 void readRow(ByteReader& reader, uint8_t (&last)[3], size_t width, float* row) {
     readUnits<3>(reader, last, width,
                  [row](const uint8_t* source, size_t units, size_t first, auto stride) {
-                     constexpr size_t STEP = decltype(stride)::value;
                      const float* scale = BYTE_SCALE.value;
-                     float* target = row + first * 3;
-                     for (size_t i = 0; i < units; ++i, source += STEP, target += 3) {
-                         target[0] = scale[source[2]];
-                         target[1] = scale[source[1]];
-                         target[2] = scale[source[0]];
-                     }
+                     decodeStreamed<3, decltype(stride)::value>(
+                         source, units, row + first * 3, [scale](const uint8_t* bytes, float* out) {
+                             out[0] = scale[bytes[2]];
+                             out[1] = scale[bytes[1]];
+                             out[2] = scale[bytes[0]];
+                         });
                  });
 }
 
@@ -97,4 +96,5 @@ void Image::loadBmp(const char* fileName) {
         readRow(reader, last, size_t(width), pixels + size_t(imageRow) * rowFloats);
         reader.skip(padding);
     }
+    finishStreamedFloats();
 }

@@ -10,6 +10,10 @@
 #include <cstring>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 class ByteReader {
   public:
     // Unread bytes of the buffer: [next, end).
@@ -112,3 +116,47 @@ struct ByteScale {
     }
 };
 inline constexpr ByteScale BYTE_SCALE{};
+
+// Decodes `units` units of STEP bytes each (STEP 0: one unit repeated) into
+// CHANNELS floats apiece with `decodeOne(source, out)`. The floats go to a
+// large destination that is written once and not read back soon: on SSE2
+// they are written with streaming stores, which do not first read the
+// destination's cache lines. Call finishStreamedFloats after the last run.
+template <size_t CHANNELS, size_t STEP, class DecodeOne>
+inline void decodeStreamed(const uint8_t* source, size_t units, float* target,
+                           DecodeOne&& decodeOne) {
+#if defined(__SSE2__)
+    // Units whose floats fill whole 4-float vectors.
+    constexpr size_t GROUP = CHANNELS == 4 ? 1 : 4;
+    constexpr size_t GROUP_FLOATS = GROUP * CHANNELS;
+    static_assert(GROUP_FLOATS % 4 == 0, "a group fills whole vectors");
+    for (; units > 0 && (reinterpret_cast<uintptr_t>(target) & 15u) != 0; --units) {
+        decodeOne(source, target);
+        source += STEP;
+        target += CHANNELS;
+    }
+    for (; units >= GROUP; units -= GROUP) {
+        float values[GROUP_FLOATS];
+        for (size_t g = 0; g < GROUP; ++g) {
+            decodeOne(source + g * STEP, values + g * CHANNELS);
+        }
+        for (size_t q = 0; q < GROUP_FLOATS; q += 4) {
+            _mm_stream_ps(target + q,
+                          _mm_setr_ps(values[q], values[q + 1], values[q + 2], values[q + 3]));
+        }
+        source += GROUP * STEP;
+        target += GROUP_FLOATS;
+    }
+#endif
+    for (; units > 0; --units) {
+        decodeOne(source, target);
+        source += STEP;
+        target += CHANNELS;
+    }
+}
+
+inline void finishStreamedFloats() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}

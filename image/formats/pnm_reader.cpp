@@ -97,15 +97,15 @@ void readRawSamples(ByteReader& reader, Image& image, const SampleTable& table) 
         readUnits<UNIT>(
             reader, last, size_t(image.width),
             [row, &table](const uint8_t* source, size_t units, size_t first, auto stride) {
-                constexpr size_t STEP = decltype(stride)::value;
-                float* target = row + first * UNIT;
-                for (size_t i = 0; i < units; ++i, source += STEP, target += UNIT) {
-                    for (size_t k = 0; k < UNIT; ++k) {
-                        target[k] = table.value[source[k]];
-                    }
-                }
+                decodeStreamed<UNIT, decltype(stride)::value>(
+                    source, units, row + first * UNIT, [&table](const uint8_t* bytes, float* out) {
+                        for (size_t k = 0; k < UNIT; ++k) {
+                            out[k] = table.value[bytes[k]];
+                        }
+                    });
             });
     }
+    finishStreamedFloats();
 }
 
 // Raw bitmap rows (P4): eight pixels per byte, most significant bit first,

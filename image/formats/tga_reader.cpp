@@ -88,28 +88,29 @@ inline void decode16(const uint8_t* bytes, float* out) {
 // Decodes `count` entries or pixels of UNIT bytes into `out`, channels after
 // channels: grey bytes, 16-bit values, or blue-first colours turned into red-first.
 template <size_t UNIT> void decodeUnits(ByteReader& reader, size_t count, float* out) {
+    constexpr size_t CHANNELS = UNIT == 2 ? 4 : UNIT;
     uint8_t last[UNIT] = {};
     readUnits<UNIT>(reader, last, count,
                     [out](const uint8_t* source, size_t units, size_t first, auto stride) {
-                        constexpr size_t STEP = decltype(stride)::value;
-                        constexpr size_t CHANNELS = UNIT == 2 ? 4 : UNIT;
                         const float* scale = BYTE_SCALE.value;
-                        float* target = out + first * CHANNELS;
-                        for (size_t i = 0; i < units; ++i, source += STEP, target += CHANNELS) {
-                            if constexpr (UNIT == 1) {
-                                target[0] = scale[source[0]];
-                            } else if constexpr (UNIT == 2) {
-                                decode16(source, target);
-                            } else {
-                                target[0] = scale[source[2]];
-                                target[1] = scale[source[1]];
-                                target[2] = scale[source[0]];
-                                if constexpr (UNIT == 4) {
-                                    target[3] = scale[source[3]];
+                        decodeStreamed<CHANNELS, decltype(stride)::value>(
+                            source, units, out + first * CHANNELS,
+                            [scale](const uint8_t* bytes, float* target) {
+                                if constexpr (UNIT == 1) {
+                                    target[0] = scale[bytes[0]];
+                                } else if constexpr (UNIT == 2) {
+                                    decode16(bytes, target);
+                                } else {
+                                    target[0] = scale[bytes[2]];
+                                    target[1] = scale[bytes[1]];
+                                    target[2] = scale[bytes[0]];
+                                    if constexpr (UNIT == 4) {
+                                        target[3] = scale[bytes[3]];
+                                    }
                                 }
-                            }
-                        }
+                            });
                     });
+    finishStreamedFloats();
 }
 
 void decodeByUnitSize(ByteReader& reader, int32_t unitBytes, size_t count, float* out) {

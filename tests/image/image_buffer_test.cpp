@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 
 #include "image/image.h"
 #include "tests/image/image_test_files.h"
@@ -180,6 +182,33 @@ TEST(ImageBuffer, CopyTakesPixelsButNotTheComment) {
     const Image emptyCopy(emptySource);
     expectEmpty(emptyCopy);
     EXPECT_TRUE(emptyCopy.comment.empty());
+}
+
+TEST(ImageBuffer, LargeArraysStayApartAcrossReleaseAndReuse) {
+    // 4 MiB and more: the sizes held back for reuse after release.
+    Image first;
+    fillCounting(first, 1024, 1024, FORMAT_LUMINANCE);
+    Image copy(first);
+    first.clear();
+    Image second;
+    ASSERT_TRUE(second.create(1024, 1024, FORMAT_LUMINANCE));
+    Image third;
+    ASSERT_TRUE(third.create(1024, 1025, FORMAT_LUMINANCE));
+    EXPECT_NE(second.pixels, copy.pixels);
+    EXPECT_NE(third.pixels, second.pixels);
+    std::fill(second.pixels, second.pixels + second.floatCount(), -1.0f);
+    std::fill(third.pixels, third.pixels + third.floatCount(), -2.0f);
+    for (size_t i = 0; i < copy.floatCount(); i += 4099) {
+        ASSERT_EQ(copy.pixels[i], float(i));
+    }
+    EXPECT_EQ(second.pixels[second.floatCount() - 1], -1.0f);
+    // Arrays start on 16-byte boundaries at least, whatever their size.
+    for (const Image* image : {&copy, &second, &third}) {
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(image->pixels) % 16, 0u);
+    }
+    Image small;
+    ASSERT_TRUE(small.create(3, 1, FORMAT_RGB));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(small.pixels) % 16, 0u);
 }
 
 TEST(ImageBuffer, HoldsPictureNeedsPixelsSizeAndFormat) {

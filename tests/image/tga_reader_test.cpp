@@ -308,6 +308,50 @@ TEST(TgaReader, ShortFilesRepeatTheLastByteOfEachPosition) {
     expectEmpty(cut);
 }
 
+// The components a true-colour or grey pixel of `bytes` bytes decodes to.
+std::vector<float> referencePixel(const uint8_t* bytes, int byteCount) {
+    switch (byteCount) {
+    case 1:
+        return {byteValue(bytes[0])};
+    case 2: {
+        const int value = bytes[0] | bytes[1] << 8;
+        return {float((value >> 10) & 31) / 32.0f, float((value >> 5) & 31) / 32.0f,
+                float(value & 31) / 32.0f, (value & 0x8000) != 0 ? 1.0f : 0.0f};
+    }
+    case 3:
+        return {byteValue(bytes[2]), byteValue(bytes[1]), byteValue(bytes[0])};
+    default:
+        return {byteValue(bytes[2]), byteValue(bytes[1]), byteValue(bytes[0]), byteValue(bytes[3])};
+    }
+}
+
+TEST(TgaReader, EveryDepthOverManyPixels) {
+    TempFolder folder;
+    for (int byteCount = 1; byteCount <= 4; ++byteCount) {
+        SCOPED_TRACE(::testing::Message() << byteCount << " bytes per pixel");
+        TgaSpec spec;
+        spec.width = 333;
+        spec.height = 251;
+        spec.depth = byteCount * 8;
+        Bytes bytes = tgaHeader(spec);
+        const size_t start = bytes.size();
+        const size_t pixelCount = 333 * 251;
+        for (size_t i = 0; i < pixelCount * size_t(byteCount); ++i) {
+            bytes.push_back(uint8_t((i * 131 + i / 7) & 0xFF));
+        }
+        Image image;
+        image.loadTga(folder.write("depth.tga", bytes).c_str());
+        ASSERT_EQ(image.width, 333);
+        std::vector<float> expected;
+        for (size_t p = 0; p < pixelCount; ++p) {
+            const std::vector<float> pixel =
+                referencePixel(bytes.data() + start + p * size_t(byteCount), byteCount);
+            expected.insert(expected.end(), pixel.begin(), pixel.end());
+        }
+        EXPECT_EQ(floatsOf(image), expected);
+    }
+}
+
 TEST(TgaReader, LargeFilesDecodeAcrossReadBoundaries) {
     TempFolder folder;
     TgaSpec spec;
