@@ -3,7 +3,7 @@
 #   make test    install what is missing, build, and run every test headless
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-asan windows test-windows format clean
+.PHONY: all deps build run test test-asan windows test-windows fuzz bench format clean
 
 all: build
 
@@ -35,6 +35,23 @@ windows:
 
 test-windows: windows
 	ctest --preset windows -j $(JOBS)
+
+# Each libFuzzer harness for FUZZ_SECONDS (default 5 minutes) on a scratch copy of
+# the corpus (build-fuzz/fuzz-work/); findings land in build-fuzz/fuzz-work/*/artifacts/.
+FUZZ_SECONDS ?= 300
+FUZZ_JOBS ?= $(JOBS)
+fuzz:
+	@sh scripts/install-deps fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS) --target fuzz_tga fuzz_bmp fuzz_pnm fuzz_words
+	/usr/bin/python3 fuzz/run-fuzz.py build-fuzz --seconds $(FUZZ_SECONDS) --jobs $(FUZZ_JOBS)
+
+# The benchmarks against their baselines; writes docs/performance.md.
+bench:
+	@sh scripts/install-deps bench
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS)
+	/usr/bin/python3 bench/run-bench.py build-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,412 @@
+#!/usr/bin/python3
+"""Runs every benchmark of `make bench` and writes docs/performance.md.
+
+    bench/run-bench.py BUILD_DIR [--output docs/performance.md] [--quick]
+
+BUILD_DIR is the bench preset's folder (build-bench), with tq_bench, tq_load,
+bench_minimal_window, the generated inputs and, when the platform layer
+builds, the game itself. --quick takes fewer samples (for trying the script).
+"""
+import argparse
+import datetime
+import json
+import os
+import platform
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(HERE)
+
+GOALS = {
+    "dictionary": 1.0,
+    "verses": 1.5,
+    "tga": 1.0,
+    "bmp": 1.0,
+    "p6": 1.0,
+    "p3": 2.0,
+    "startup": 1.3,
+    "memory": 2.0,
+}
+
+
+def run(command, env=None, cwd=None):
+    return subprocess.run(command, env=env, cwd=cwd, check=True, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, text=True).stdout
+
+
+def c_locale():
+    return dict(os.environ, LC_ALL="C")
+
+
+# ------------------------------------------------------------------ machine
+
+
+def machine(build):
+    cpu = "unknown"
+    with open("/proc/cpuinfo") as info:
+        for line in info:
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    memory = "unknown"
+    with open("/proc/meminfo") as info:
+        for line in info:
+            if line.startswith("MemTotal"):
+                memory = "%.1f GiB" % (int(line.split()[1]) / 1048576)
+    compiler = "unknown"
+    cache = os.path.join(build, "CMakeCache.txt")
+    with open(cache) as values:
+        for line in values:
+            if line.startswith("CMAKE_CXX_COMPILER:"):
+                path = line.split("=", 1)[1].strip()
+                compiler = run([path, "--version"]).splitlines()[0]
+    thp = "unknown"
+    try:
+        with open("/sys/kernel/mm/transparent_hugepage/enabled") as mode:
+            thp = re.search(r"\[(\w+)\]", mode.read()).group(1)
+    except (OSError, AttributeError):
+        pass
+
+    def package(name):
+        try:
+            return run(["dpkg-query", "-W", "-f=${Version}", name])
+        except (OSError, subprocess.CalledProcessError):
+            return "unknown"
+
+    return [
+        ("CPU", cpu),
+        ("Cores", str(os.cpu_count())),
+        ("Memory", memory),
+        ("Kernel", platform.release()),
+        ("Transparent huge pages", thp),
+        ("Compiler", compiler + " (Release build, bench preset)"),
+        ("Google Benchmark", package("libbenchmark-dev")),
+        ("stb_image", package("libstb-dev")),
+        ("hyperfine", package("hyperfine")),
+        ("coreutils (wc)", package("coreutils")),
+    ]
+
+
+# ------------------------------------------------------------------ in process
+
+
+def google_benchmark(build, quick):
+    out = os.path.join(build, "bench", "tq_bench.json")
+    repetitions = "3" if quick else "7"
+    run([os.path.join(build, "bench", "tq_bench"), "--benchmark_out=" + out,
+         "--benchmark_out_format=json", "--benchmark_repetitions=" + repetitions,
+         "--benchmark_enable_random_interleaving=true",
+         "--benchmark_min_time=" + ("0.1" if quick else "0.5")])
+    with open(out) as data:
+        report = json.load(data)
+    medians = {}
+    for entry in report["benchmarks"]:
+        if entry.get("aggregate_name") != "median":
+            continue
+        name = entry["run_name"].replace("/real_time", "")
+        scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[entry["time_unit"]]
+        medians[name] = entry["real_time"] * scale
+    return medians
+
+
+# ------------------------------------------------------------------ processes
+
+
+def hyperfine(commands, name, build, quick, env=None):
+    out = os.path.join(build, "bench", name + ".json")
+    runs = "10" if quick else "40"
+    run(["hyperfine", "-N", "--warmup", "5", "--runs", runs, "--export-json", out] + commands,
+        env=env)
+    with open(out) as data:
+        results = json.load(data)["results"]
+    return [{"median": r["median"] * 1e3, "mean": r["mean"] * 1e3,
+             "stddev": (r["stddev"] or 0.0) * 1e3, "user": r["user"] * 1e3,
+             "system": r["system"] * 1e3} for r in results]
+
+
+def page_faults(command, env=None):
+    """Minor page faults and peak resident set (KiB) of one run."""
+    text = subprocess.run(["/usr/bin/time", "-f", "%R %M"] + command, env=env, check=True,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                          text=True).stderr.strip().splitlines()[-1]
+    faults, rss = text.split()
+    return int(faults), int(rss)
+
+
+# ------------------------------------------------------------------ report
+
+
+def ratio_cell(value, goal):
+    if goal is None:
+        return "%.2fx" % value
+    return "%.2fx (goal at most %.1fx: %s)" % (value, goal, "met" if value <= goal else "NOT met")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--output", default=os.path.join(SOURCE, "docs", "performance.md"))
+    parser.add_argument("--quick", action="store_true")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    bench = os.path.join(build, "bench")
+    inputs = os.path.join(bench, "inputs")
+    load = os.path.join(bench, "tq_load")
+    words = os.path.join(inputs, "words.dat")
+    bible = os.path.join(SOURCE, "data", "bible.dat")
+    for needed in (load, os.path.join(bench, "tq_bench"), words):
+        if not os.path.exists(needed):
+            sys.exit("run-bench: %s is missing; build the bench preset first" % needed)
+
+    print("run-bench: machine", flush=True)
+    facts = machine(build)
+
+    print("run-bench: word sources as whole processes", flush=True)
+    dictionary = hyperfine([load + " dictionary " + words, "wc -w " + words], "words", build,
+                           args.quick, env=c_locale())
+    verses = hyperfine([load + " verses " + bible, "wc -l " + bible], "verses", build,
+                       args.quick, env=c_locale())
+    empty = hyperfine([load + " none", "wc -l /dev/null"], "empty", build, args.quick,
+                      env=c_locale())
+    touch = hyperfine([load + " touch 16", load + " touch 64"], "touch", build, args.quick)
+    faults = {
+        "dictionary": page_faults([load, "dictionary", words]),
+        "wc -w": page_faults(["wc", "-w", words], env=c_locale()),
+        "verses": page_faults([load, "verses", bible]),
+        "wc -l": page_faults(["wc", "-l", bible], env=c_locale()),
+        "none": page_faults([load, "none"]),
+    }
+
+    print("run-bench: image path in process (Google Benchmark)", flush=True)
+    medians = google_benchmark(build, args.quick)
+
+    print("run-bench: image readers as whole processes", flush=True)
+    pictures = [("tga", "loadTga 32-bit", "rgba32.tga", "rgba32.tga"),
+                ("bmp", "loadBmp 24-bit", "rgb24.bmp", "rgb24.bmp"),
+                ("p6", "loadPnm P6", "raw.ppm", "raw.ppm"),
+                ("p3", "loadPnm P3", "plain.ppm", "raw.ppm")]
+    cold = {}
+    for key, _, ours, theirs in pictures:
+        cold[key] = hyperfine([load + " image " + os.path.join(inputs, ours),
+                               load + " stb " + os.path.join(inputs, theirs)],
+                              "cold-" + key, build, args.quick)
+
+    print("run-bench: peak memory", flush=True)
+    before, peak, entries, string_bytes = map(
+        int, run([load, "--memory", "dictionary", words]).split())
+    word_file_bytes = os.path.getsize(words)
+    verse_count = int(run([load, "--memory", "verses", bible]).split()[2])
+    whole_rss = faults["dictionary"][1]
+    empty_rss = faults["none"][1]
+
+    startup = None
+    game = os.path.join(build, "tapquill")
+    minimal = os.path.join(bench, "bench_minimal_window")
+    if os.path.exists(game) and os.path.exists(minimal) and shutil.which("Xvfb"):
+        print("run-bench: start-up under Xvfb", flush=True)
+        out = os.path.join(bench, "startup.json")
+        run([sys.executable, os.path.join(HERE, "startup.py"), game, minimal, "--runs",
+             "5" if args.quick else "15", "--json", out])
+        with open(out) as data:
+            startup = json.load(data)
+
+    # -------------------------------------------------------------- write
+    lines = []
+    add = lines.append
+    add("# Performance")
+    add("")
+    add("Written by `make bench` (bench/run-bench.py) on %s. To reproduce: `make bench`"
+        % datetime.date.today().isoformat())
+    add("(configures the `bench` preset into build-bench/, builds the benchmarks, the inputs")
+    add("and the game, then runs this script). Times are medians unless said otherwise;")
+    add("a ratio is our time over the baseline's, so below 1 means faster than the baseline.")
+    add("")
+    add("## Machine")
+    add("")
+    add("| | |")
+    add("|---|---|")
+    for key, value in facts:
+        add("| %s | %s |" % (key, value))
+    add("")
+
+    add("## Goals")
+    add("")
+    add("| Measure | Ours | Baseline | Ratio |")
+    add("|---|---|---|---|")
+    add("| `loadDictionary`, 300000 words, whole process | %.1f ms | `LC_ALL=C wc -w` %.1f ms | %s |"
+        % (dictionary[0]["median"], dictionary[1]["median"],
+           ratio_cell(dictionary[0]["median"] / dictionary[1]["median"], GOALS["dictionary"])))
+    add("| `loadVerses`, data/bible.dat, whole process | %.1f ms | `LC_ALL=C wc -l` %.1f ms | %s |"
+        % (verses[0]["median"], verses[1]["median"],
+           ratio_cell(verses[0]["median"] / verses[1]["median"], GOALS["verses"])))
+    for key, label, _, _ in pictures:
+        ours = medians[{"tga": "loadTga_32bit", "bmp": "loadBmp_24bit", "p6": "loadPnm_P6",
+                        "p3": "loadPnm_P3"}[key] + "/ours"]
+        theirs = medians[{"tga": "loadTga_32bit", "bmp": "loadBmp_24bit", "p6": "loadPnm_P6",
+                          "p3": "loadPnm_P3"}[key] + "/stb"]
+        add("| `%s`, 2048 x 2048, in process | %.1f ms | stb_image %s %.1f ms | %s |"
+            % (label, ours, "P6" if key == "p3" else "", theirs,
+               ratio_cell(ours / theirs, GOALS[key])))
+    for key, label, _, _ in pictures:
+        add("| `%s`, 2048 x 2048, whole process | %.1f ms | stb_image %s %.1f ms | %s |"
+            % (label, cold[key][0]["median"], "P6" if key == "p3" else "",
+               cold[key][1]["median"],
+               ratio_cell(cold[key][0]["median"] / cold[key][1]["median"], GOALS[key])))
+    bound_kib = 2 * (entries * string_bytes + word_file_bytes) / 1024
+    add("| Peak memory of loading 300000 words | %.0f KiB | bound 2 x (%d x %d B + %d B) = %.0f KiB | %s |"
+        % (peak - before, entries, string_bytes, word_file_bytes, bound_kib,
+           ratio_cell((peak - before) / (bound_kib / 2), GOALS["memory"])))
+    if startup is not None:
+        add("| Start-up, console answer to first frame under Xvfb | %.0f ms | minimal SDL2 program %.0f ms | %s |"
+            % (startup["game"]["median_ms"], startup["minimal"]["median_ms"],
+               ratio_cell(startup["ratio"], GOALS["startup"])))
+    else:
+        add("| Start-up | not measured: the game (build-bench/tapquill) or Xvfb is missing | | |")
+    add("| `fitPowerOfTwo(true, false)`, 3000 x 2000 RGBA to 2048 x 1024 | %.1f ms | | |"
+        % medians["fitPowerOfTwo_3000x2000_rgba"])
+    add("| Font path: `loadFile(\"data/font.tga\")` + `fitPowerOfTwo(true, false)` | %.2f ms | | |"
+        % medians["font_file_to_upload_array"])
+    add("")
+
+    add("## Word sources")
+    add("")
+    add("Both our loader and the baseline run as whole processes, timed alike by hyperfine")
+    add("(`hyperfine -N`, no shell, 5 warm-up runs, then 40 runs each, files in the page cache):")
+    add("`tq_load dictionary FILE` / `tq_load verses FILE` is a small program that calls")
+    add("`loadDictionary` / `loadVerses` on the file and exits; the baselines are `wc -w` and")
+    add("`wc -l` under `LC_ALL=C`. The 300000-word file is generated deterministically by")
+    add("bench/make_inputs.cpp into build-bench/bench/inputs/words.dat (%d bytes, one word per"
+        % word_file_bytes)
+    add("line). Page faults and peak resident sets come from one run under `/usr/bin/time`.")
+    add("")
+    add("| Process | Median | Mean ± σ | User | System | Minor page faults | Peak RSS |")
+    add("|---|---|---|---|---|---|---|")
+    rows = [("`tq_load dictionary` (300000 words)", dictionary[0], faults["dictionary"]),
+            ("`wc -w` (same file)", dictionary[1], faults["wc -w"]),
+            ("`tq_load verses` (data/bible.dat)", verses[0], faults["verses"]),
+            ("`wc -l` (same file)", verses[1], faults["wc -l"]),
+            ("`tq_load none` (start and exit only)", empty[0], faults["none"]),
+            ("`wc -l /dev/null`", empty[1], None)]
+    for label, timing, counted in rows:
+        add("| %s | %.1f ms | %.1f ± %.1f ms | %.1f ms | %.1f ms | %s | %s |"
+            % (label, timing["median"], timing["mean"], timing["stddev"], timing["user"],
+               timing["system"], counted[0] if counted else "", "%d KiB" % counted[1]
+               if counted else ""))
+    add("")
+    per_page_us = (touch[1]["median"] - touch[0]["median"]) / ((64 - 16) * 256) * 1e3
+    add("First touches of fresh memory are what separates the loaders from `wc`: `wc` streams the")
+    add("file through a small buffer, while the loaders must build the list itself. On this")
+    add("machine writing 16 MiB of fresh memory in a process takes %.1f ms and 64 MiB %.1f ms,"
+        % (touch[0]["median"], touch[1]["median"]))
+    add("that is about %.1f µs per 4 KiB page (the same work on warm memory costs a small" % per_page_us)
+    add("fraction of that). The verse loader's %d extra page faults over the empty process"
+        % (faults["verses"][0] - faults["none"][0]))
+    add("alone account for about %.0f ms at that rate, against the %.1f ms that `wc -l` takes"
+        % ((faults["verses"][0] - faults["none"][0]) * per_page_us / 1e3, verses[1]["median"]))
+    add("in all. The %d verses and their list hold about %.1f MB that must be written somewhere,"
+        % (verse_count, (os.path.getsize(bible) + verse_count * 32) / 1e6))
+    add("so the loader pays for first touches that `wc -l` never makes.")
+    add("")
+
+    add("## Image readers")
+    add("")
+    add("In process: Google Benchmark (`tq_bench`, %s repetitions in random interleaving, the"
+        % ("3" if args.quick else "7"))
+    add("median of the repetitions' real times), each iteration loading the file into a fresh")
+    add("`Image` through `loadFile`, against `stbi_load(file, &w, &h, &n, 0)` and `stbi_image_free`")
+    add("on the same file. stb_image produces 8-bit components, its natural fast path; ours")
+    add("produces 32-bit floats, four times the bytes (64 MiB for the RGBA picture against stb's")
+    add("16 MiB). stb_image has no plain (P3) PPM reader, so the P3 figure is compared with stb's")
+    add("P6 decode of the same picture. Whole process: `tq_load image FILE` against `tq_load stb")
+    add("FILE` under hyperfine, one load per process, so that both pay for their fresh output")
+    add("memory. The pictures are 2048 x 2048, generated by bench/make_inputs.cpp (gradients with")
+    add("noise, bottom-up rows).")
+    add("")
+    add("| Reader | Ours, in process | stb_image, in process | Ours, whole process | stb_image, whole process |")
+    add("|---|---|---|---|---|")
+    for key, label, ours_file, theirs_file in pictures:
+        name = {"tga": "loadTga_32bit", "bmp": "loadBmp_24bit", "p6": "loadPnm_P6",
+                "p3": "loadPnm_P3"}[key]
+        add("| `%s` (%s; stb: %s) | %.2f ms | %.2f ms | %.1f ms | %.1f ms |"
+            % (label, ours_file, theirs_file, medians[name + "/ours"], medians[name + "/stb"],
+               cold[key][0]["median"], cold[key][1]["median"]))
+    add("")
+    add("The raw readers must write four bytes of float per byte that stb_image writes. stb's P6")
+    add("reader is a single read of the file into its output buffer, and its TGA reader reads")
+    add("each row with one bulk read and swaps blue and red in place; ours convert every byte")
+    add("through a table into floats. With %.1f ms for 16 MiB of fresh memory (a process of its"
+        % touch[0]["median"])
+    add("own, start included), first touches of the 48 MiB of floats of a 2048 x 2048 RGB picture")
+    add("cost about %.0f ms, against %.1f ms for stb's whole P6 decode in a fresh process; in"
+        % (3 * (touch[0]["median"] - empty[0]["median"]), cold["p6"][1]["median"]))
+    add("process, where stb reuses its 12 MiB buffer from one iteration to the next, writing")
+    add("48 MiB of floats is still four times the bytes of stb's one copy. A plain P3 file (%d"
+        % os.path.getsize(os.path.join(inputs, "plain.ppm")))
+    add("bytes of decimal text for the same picture) has to be parsed number by number, which no byte copy competes with.")
+    add("")
+
+    add("## Image operations")
+    add("")
+    add("In process, Google Benchmark as above: `fitPowerOfTwo(true, false)` on a 3000 x 2000 RGBA")
+    add("picture (scaled by `scaleAveraged` to 2048 x 1024; the copy made before each iteration is")
+    add("not timed): %.1f ms. The font path, from the file to the array that texture creation"
+        % medians["fitPowerOfTwo_3000x2000_rgba"])
+    add("hands to `gluBuild2DMipmaps` (`loadFile(\"data/font.tga\")` then `fitPowerOfTwo(true,")
+    add("false)`, which leaves the 512 x 512 sheet as it is): %.2f ms."
+        % medians["font_file_to_upload_array"])
+    add("")
+
+    add("## Peak memory")
+    add("")
+    add("`tq_load --memory dictionary words.dat` reads its own peak resident set (VmHWM)")
+    add("before and after `loadDictionary`: %d KiB before, %d KiB after, so loading the %d words"
+        % (before, peak, entries))
+    add("raised the peak by %d KiB. The bound is twice the list's string objects plus the file:"
+        % (peak - before))
+    add("2 x (%d x %d B + %d B) = %.0f KiB, so the load uses %.2f of the bound's base (goal: at"
+        % (entries, string_bytes, word_file_bytes, bound_kib, (peak - before) / (bound_kib / 2)))
+    add("most 2). Seen from outside, `/usr/bin/time` reports a peak of %d KiB for the whole"
+        % whole_rss)
+    add("process against %d KiB for `tq_load none`: %d KiB more." % (empty_rss, whole_rss - empty_rss))
+    add("")
+
+    add("## Start-up")
+    add("")
+    if startup is None:
+        add("Not measured in this run: build-bench/tapquill or Xvfb was missing. bench/startup.py")
+        add("measures it once the game builds.")
+    else:
+        add("bench/startup.py starts a private Xvfb (1024 x 768 x 24, GLX) and alternates runs of")
+        add("the game (build-bench/tapquill, in its folder with its data files, answer \"5\") and")
+        add("of bench_minimal_window (bench/minimal_window.cpp: the same 644 x 504 double-buffered")
+        add("window with 8-bit colour and alpha, a 32-bit depth buffer or else 24, compatibility")
+        add("profile; it clears and swaps once). Both print a question and wait on their console")
+        add("pipe with their libraries loaded; the clock starts when the answer is written and")
+        add("stops when a window of the expected name is viewable and shows a pixel that is not")
+        add("black (python-xlib, polled every %.0f ms). One untimed run of each first, then %d runs"
+            % (startup["poll_ms"], startup["game"]["runs"]))
+        add("of each.")
+        add("")
+        add("| Program | Median | Fastest | Slowest |")
+        add("|---|---|---|---|")
+        for name, label in (("game", "tapquill"), ("minimal", "bench_minimal_window")):
+            add("| %s | %.0f ms | %.0f ms | %.0f ms |"
+                % (label, startup[name]["median_ms"], startup[name]["min_ms"],
+                   startup[name]["max_ms"]))
+        add("")
+        add("Ratio: %s." % ratio_cell(startup["ratio"], GOALS["startup"]))
+    add("")
+
+    os.makedirs(os.path.dirname(args.output), exist_ok=True)
+    with open(args.output, "w") as out:
+        out.write("\n".join(lines).rstrip() + "\n")
+    print("run-bench: wrote %s" % args.output)
+    print("\n".join(lines[lines.index("## Goals"):lines.index("## Word sources")]))
+
+
+if __name__ == "__main__":
+    main()
