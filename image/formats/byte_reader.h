@@ -1,4 +1,4 @@
-// ByteReader: reads a file once from start to end through one large buffer,
+// ByteReader: reads a file once from start to end through a 1 MiB buffer,
 // so that the image readers can decode straight out of memory instead of
 // fetching byte after byte from a stream.
 #pragma once
