@@ -95,7 +95,7 @@ template <size_t UNIT> void decodeUnits(ByteReader& reader, size_t count, float*
                         const float* scale = BYTE_SCALE.value;
                         decodeStreamed<CHANNELS, decltype(stride)::value>(
                             source, units, out + first * CHANNELS,
-                            [scale](const uint8_t* bytes, float* target) {
+                            [=](const uint8_t* bytes, float* target) {
                                 if constexpr (UNIT == 1) {
                                     target[0] = scale[bytes[0]];
                                 } else if constexpr (UNIT == 2) {
