@@ -24,12 +24,14 @@ test-asan: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-test: build test-asan
+# Every test: the sanitizer build, the Windows build under wine, then the
+# optimised build, whose summary line ends the output.
+test: build test-asan test-windows
 	ctest --preset default -j $(JOBS)
 
 # The Windows program, cross-built with mingw-w64 (build-windows/tapquill.exe),
 # and its unit tests run under wine.
-windows:
+windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 

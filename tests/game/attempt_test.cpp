@@ -56,12 +56,12 @@ struct Frames {
     }
 };
 
-bool near(double a, double b) {
+bool closeTo(double a, double b) {
     return std::fabs(a - b) < 1e-5;
 }
 
 bool isColour(const DrawnGlyph& g, double r, double gr, double b) {
-    return near(g.red, r) && near(g.green, gr) && near(g.blue, b);
+    return closeTo(g.red, r) && closeTo(g.green, gr) && closeTo(g.blue, b);
 }
 
 TEST(TypingAttempt, IdleScreenShowsPromptAndBylineEasingLeft) {
