@@ -14,7 +14,7 @@
 // in every harness, as on a machine with little memory: a picture's storage
 // is such an array, so a file that declares a huge picture is followed down
 // the out-of-memory path instead of spending seconds filling gigabytes.
-constexpr size_t FUZZ_ARRAY_LIMIT = size_t(16) << 20;
+constexpr size_t FUZZ_ARRAY_LIMIT = size_t(8) << 20;
 
 // Aborts with `what` unless `condition` holds.
 inline void fuzzRequire(bool condition, const char* what) {

@@ -67,6 +67,10 @@ def tga_corpus():
     write("tga", "negative-width.tga", tga_header(2, -1, 2, 24) + bytes(6))
     write("tga", "negative-height.tga", tga_header(3, 2, -32768, 8) + bytes(2))
     write("tga", "empty.tga", b"")
+    # 4 MiB of floats, the size from which pixel arrays take huge pages.
+    write("tga", "large-grey-truncated.tga", tga_header(3, 1024, 1024, 8) + bytes([7, 9]))
+    # 64 MiB of floats: above the harnesses' array limit, so out of memory.
+    write("tga", "larger-than-the-limit.tga", tga_header(2, 2048, 2048, 32) + bytes(4))
 
 
 # --- BMP ---------------------------------------------------------------------
@@ -113,6 +117,8 @@ def bmp_corpus():
     write("bmp", "negative-width.bmp", bmp_file(-2, 2, two_by_two))
     write("bmp", "lowest-height.bmp", bmp_file(1, -2**31))
     write("bmp", "empty.bmp", b"")
+    write("bmp", "large-truncated.bmp", bmp_file(700, 700, bmp_rows(700, 1)))
+    write("bmp", "larger-than-the-limit.bmp", bmp_file(2048, 2048))
 
 
 # --- PNM ---------------------------------------------------------------------
@@ -148,6 +154,8 @@ def pnm_corpus():
     write("pnm", "missing-height.pbm", b"P1 4\n")
     write("pnm", "header-only-P.pnm", b"P")
     write("pnm", "empty.pnm", b"")
+    write("pnm", "large-plain-truncated.pgm", b"P2 1100 1000 255 1 2 3")
+    write("pnm", "larger-than-the-limit.ppm", b"P6 2048 2048 255\n" + bytes(30))
 
 
 # --- word sources --------------------------------------------------------------
