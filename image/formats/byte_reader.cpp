@@ -2,8 +2,28 @@
 
 namespace {
 
-// Large enough that a file costs few reads, small enough to stay in cache.
+// Large enough that a file costs few reads, small enough to stay in cache;
+// smaller files get a buffer of their own size.
 constexpr size_t BUFFER_SIZE = size_t(1) << 20;
+constexpr size_t SMALLEST_BUFFER = 256;
+
+// The file's size when the stream can tell it, else BUFFER_SIZE; the
+// stream is left at its start.
+size_t bufferSizeFor(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) {
+        return BUFFER_SIZE;
+    }
+    const long size = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_SET) != 0) {
+        std::clearerr(file);
+        std::rewind(file);
+    }
+    if (size < 0) {
+        return BUFFER_SIZE;
+    }
+    // One byte more, so that the read that meets the end is the first one.
+    return std::clamp(size_t(size) + 1, SMALLEST_BUFFER, BUFFER_SIZE);
+}
 
 } // namespace
 
@@ -24,8 +44,8 @@ bool ByteReader::open(const char* fileName) {
     }
     // The buffer below does the buffering; the stream's own would only add a copy.
     std::setvbuf(file, nullptr, _IONBF, 0);
-    buffer = new uint8_t[BUFFER_SIZE];
-    capacity = BUFFER_SIZE;
+    capacity = bufferSizeFor(file);
+    buffer = new uint8_t[capacity];
     next = buffer;
     end = buffer;
     return true;
