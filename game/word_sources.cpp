@@ -3,68 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
 std::string quoted(const std::string& fileName) {
     return "\"" + fileName + "\"";
-}
-
-bool readBinaryFile(const std::string& fileName, std::string& contents, std::string& error) {
-    contents.clear();
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (file == nullptr) {
-        error = "cannot read " + quoted(fileName) + ": " + std::strerror(errno);
-        return false;
-    }
-    // Grow by whole chunks; the size reported by the file system is only a hint.
-    size_t used = 0;
-    size_t capacity = 1 << 16;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        // A directory or device may report any size; trust only sensible ones.
-        long size = std::ftell(file);
-        if (size > 0 && size < (long(1) << 30))
-            capacity = static_cast<size_t>(size) + 1;
-        std::rewind(file);
-    }
-    contents.resize(capacity);
-    for (;;) {
-        size_t got = std::fread(&contents[used], 1, contents.size() - used, file);
-        used += got;
-        if (used < contents.size())
-            break;
-        contents.resize(contents.size() * 2);
-    }
-    bool failed = std::ferror(file) != 0;
-    int readErrno = errno;
-    std::fclose(file);
-    if (failed) {
-        contents.clear();
-        error = "cannot read " + quoted(fileName) + ": " + std::strerror(readErrno);
-        return false;
-    }
-    contents.resize(used);
-    return true;
-}
-
-// What a text-mode read delivers: byte 26 ends the file, and each carriage
-// return directly before a line feed disappears.
-void applyTextMode(std::string& contents) {
-    const void* end = std::memchr(contents.data(), 26, contents.size());
-    if (end != nullptr)
-        contents.resize(static_cast<const char*>(end) - contents.data());
-    const char* data = contents.data();
-    const char* cr = static_cast<const char*>(std::memchr(data, '\r', contents.size()));
-    if (cr == nullptr)
-        return;
-    size_t out = static_cast<size_t>(cr - data);
-    for (size_t in = out; in < contents.size(); ++in) {
-        char c = contents[in];
-        if (c == '\r' && in + 1 < contents.size() && contents[in + 1] == '\n')
-            continue;
-        contents[out++] = c;
-    }
-    contents.resize(out);
 }
 
 // The bytes that separate words: space, tab, line feed, vertical tab,
@@ -82,72 +26,234 @@ inline bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Removes, in place, each carriage return that directly precedes a line feed
+// among the first `size` bytes and returns the new size. A carriage return in
+// the last place is dropped from the run and reported through `carried` when
+// more text may follow (the next byte decides its fate).
+size_t dropReturnsBeforeLineFeeds(char* data, size_t size, bool moreMayFollow, bool& carried) {
+    carried = false;
+    const void* first = std::memchr(data, '\r', size);
+    if (first == nullptr)
+        return size;
+    size_t out = static_cast<size_t>(static_cast<const char*>(first) - data);
+    for (size_t in = out; in < size; ++in) {
+        const char c = data[in];
+        if (c == '\r') {
+            if (in + 1 == size && moreMayFollow) {
+                carried = true;
+                continue;
+            }
+            if (in + 1 < size && data[in + 1] == '\n')
+                continue;
+        }
+        data[out++] = c;
+    }
+    return out;
+}
+
+// Reads the file in chunks as a text-mode read delivers it (byte 26 ends the
+// file, a carriage return directly before a line feed vanishes) and hands
+// each run of text to sink(data, size). Nothing is held but one chunk.
+template <class Sink>
+bool readTextMode(const std::string& fileName, std::string& error, Sink&& sink) {
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (file == nullptr) {
+        error = "cannot read " + quoted(fileName) + ": " + std::strerror(errno);
+        return false;
+    }
+    // One place in front for a carriage return carried over from the last chunk.
+    std::unique_ptr<char[]> buffer(new char[WORD_SOURCE_CHUNK + 1]);
+    bool carried = false;
+    bool ended = false;
+    int readErrno = 0;
+    while (!ended) {
+        size_t start = 0;
+        if (carried)
+            buffer[start++] = '\r';
+        const size_t got = std::fread(buffer.get() + start, 1, WORD_SOURCE_CHUNK, file);
+        if (got < WORD_SOURCE_CHUNK) {
+            ended = true;
+            readErrno = errno;
+        }
+        size_t size = start + got;
+        const void* stop = std::memchr(buffer.get() + start, 26, got);
+        if (stop != nullptr) {
+            size = static_cast<size_t>(static_cast<const char*>(stop) - buffer.get());
+            ended = true;
+        }
+        size = dropReturnsBeforeLineFeeds(buffer.get(), size, !ended, carried);
+        if (size > 0)
+            sink(static_cast<const char*>(buffer.get()), size);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        error = "cannot read " + quoted(fileName) + ": " + std::strerror(readErrno);
+        return false;
+    }
+    return true;
+}
+
+// Splits text handed over in runs into whitespace-separated words; a word
+// may span runs.
+class WordCollector {
+  public:
+    explicit WordCollector(WordList& words) : words(words) {}
+
+    void feed(const char* data, size_t size) {
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(data);
+        const unsigned char* end = p + size;
+        if (!partial.empty()) {
+            const unsigned char* start = p;
+            while (p != end && !spaces.isSpace[*p])
+                ++p;
+            partial.append(reinterpret_cast<const char*>(start), static_cast<size_t>(p - start));
+            if (p == end)
+                return;
+            words.push_back(partial);
+            partial.clear();
+        }
+        for (;;) {
+            while (p != end && spaces.isSpace[*p])
+                ++p;
+            if (p == end)
+                return;
+            const unsigned char* start = p;
+            while (p != end && !spaces.isSpace[*p])
+                ++p;
+            if (p == end) {
+                partial.assign(reinterpret_cast<const char*>(start),
+                               static_cast<size_t>(p - start));
+                return;
+            }
+            words.emplace_back(reinterpret_cast<const char*>(start),
+                               static_cast<size_t>(p - start));
+        }
+    }
+
+    // The text has ended: a word that ran to the end is complete.
+    void finish() {
+        if (!partial.empty())
+            words.push_back(partial);
+        partial.clear();
+    }
+
+  private:
+    WordList& words;
+    std::string partial;
+};
+
+// Splits text handed over in runs into verses. Each character is handled
+// only once the one after it is known, so a character that ends a run waits
+// for the next run, and the last character of the text is never handled.
+class VerseCollector {
+  public:
+    explicit VerseCollector(WordList& verses) : verses(verses) {
+        verse.reserve(VERSE_TEXT_RESERVE);
+    }
+
+    void feed(const char* data, size_t size) {
+        size_t i = 0;
+        for (;;) {
+            if (skipping) {
+                // A reference: drop everything up to and including the next space.
+                const void* space = std::memchr(data + i, ' ', size - i);
+                if (space == nullptr)
+                    return;
+                i = static_cast<size_t>(static_cast<const char*>(space) - data) + 1;
+                skipping = false;
+            }
+            if (holding) {
+                if (i == size)
+                    return;
+                holding = false;
+                i = handle(held, data, i);
+                continue;
+            }
+            while (i + 1 < size && !skipping) {
+                const char ch = data[i];
+                if (ch == '\n' || isDigit(ch)) {
+                    i = handle(ch, data, i + 1);
+                    continue;
+                }
+                // A run of plain characters, up to the last one that can be handled.
+                size_t j = i + 1;
+                while (j + 1 < size && data[j] != '\n' && !isDigit(data[j]))
+                    ++j;
+                verse.append(data + i, j - i);
+                i = j;
+            }
+            if (skipping)
+                continue;
+            if (i + 1 == size) {
+                held = data[i];
+                holding = true;
+            }
+            return;
+        }
+    }
+
+  private:
+    // Handles ch, whose next character is data[next]; returns where to go on.
+    size_t handle(char ch, const char* data, size_t next) {
+        if (ch == '\n') {
+            if (data[next] == '\n') {
+                // The finished verse is stored at its own length; the one under
+                // construction keeps its room.
+                verses.push_back(verse);
+                verse.clear();
+                return next + 1;
+            }
+            verse += ' ';
+        } else if (isDigit(ch)) {
+            skipping = true;
+        } else {
+            verse += ch;
+        }
+        return next;
+    }
+
+    WordList& verses;
+    std::string verse;
+    char held = 0;
+    bool holding = false;
+    bool skipping = false;
+};
+
 } // namespace
 
 bool readTextFile(const std::string& fileName, std::string& contents, std::string& error) {
-    if (!readBinaryFile(fileName, contents, error))
+    contents.clear();
+    std::string text;
+    if (!readTextMode(fileName, error,
+                      [&text](const char* data, size_t size) { text.append(data, size); }))
         return false;
-    applyTextMode(contents);
+    contents.swap(text);
     return true;
 }
 
 void parseWords(const std::string& text, WordList& words) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* end = p + text.size();
-    for (;;) {
-        while (p != end && spaces.isSpace[*p])
-            ++p;
-        if (p == end)
-            return;
-        const unsigned char* start = p;
-        while (p != end && !spaces.isSpace[*p])
-            ++p;
-        words.emplace_back(reinterpret_cast<const char*>(start), static_cast<size_t>(p - start));
-    }
+    WordCollector collector(words);
+    collector.feed(text.data(), text.size());
+    collector.finish();
 }
 
 void parseVerses(const std::string& text, WordList& words) {
-    const char* data = text.data();
-    const size_t n = text.size();
-    std::string verse;
-    verse.reserve(VERSE_TEXT_RESERVE);
-    // Each step takes one character and looks at the one after it, so the
-    // last character of the file is never handled.
-    size_t i = 0;
-    while (i + 1 < n) {
-        char ch = data[i];
-        if (ch == '\n') {
-            if (data[i + 1] == '\n') {
-                words.push_back(std::move(verse));
-                verse = std::string();
-                verse.reserve(VERSE_TEXT_RESERVE);
-                i += 2;
-            } else {
-                verse += ' ';
-                i += 1;
-            }
-        } else if (isDigit(ch)) {
-            // A reference: drop it and everything up to and including the next space.
-            const void* space = std::memchr(data + i + 1, ' ', n - (i + 1));
-            i = space != nullptr ? static_cast<size_t>(static_cast<const char*>(space) - data) + 1
-                                 : n;
-        } else {
-            // A run of plain characters, up to the last one that can be handled.
-            size_t j = i + 1;
-            while (j + 1 < n && data[j] != '\n' && !isDigit(data[j]))
-                ++j;
-            verse.append(data + i, j - i);
-            i = j;
-        }
-    }
+    VerseCollector collector(words);
+    collector.feed(text.data(), text.size());
 }
 
 bool loadDictionary(WordList& words, std::string& error, const std::string& fileName) {
-    std::string text;
-    if (!readTextFile(fileName, text, error))
-        return false;
+    const size_t kept = words.size();
     words.reserve(DICTIONARY_RESERVE);
-    parseWords(text, words);
+    WordCollector collector(words);
+    if (!readTextMode(fileName, error, [&collector](const char* data, size_t size) {
+            collector.feed(data, size);
+        })) {
+        words.resize(kept);
+        return false;
+    }
+    collector.finish();
     if (words.empty()) {
         error = quoted(fileName) + " holds no words";
         return false;
@@ -156,11 +262,15 @@ bool loadDictionary(WordList& words, std::string& error, const std::string& file
 }
 
 bool loadVerses(WordList& words, std::string& error, const std::string& fileName) {
-    std::string text;
-    if (!readTextFile(fileName, text, error))
-        return false;
+    const size_t kept = words.size();
     words.reserve(VERSE_RESERVE);
-    parseVerses(text, words);
+    VerseCollector collector(words);
+    if (!readTextMode(fileName, error, [&collector](const char* data, size_t size) {
+            collector.feed(data, size);
+        })) {
+        words.resize(kept);
+        return false;
+    }
     if (words.empty()) {
         error = quoted(fileName) + " holds no verses";
         return false;

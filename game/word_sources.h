@@ -13,6 +13,8 @@ inline constexpr const char VERSE_FILE[] = "bible.dat";
 constexpr size_t DICTIONARY_RESERVE = 300000;
 constexpr size_t VERSE_RESERVE = 40000;
 constexpr size_t VERSE_TEXT_RESERVE = 256;
+// The word sources are read this many bytes at a time.
+constexpr size_t WORD_SOURCE_CHUNK = size_t(1) << 16;
 
 // Reads a file whole as a text-mode read sees it on every platform: a
 // carriage return directly before a line feed reads as the line feed alone,
