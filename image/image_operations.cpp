@@ -1,5 +1,9 @@
 #include "image/image.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace {
 
 constexpr int32_t POWER_OF_TWO_COUNT = 12;
@@ -89,26 +93,152 @@ void Image::sample(float* out, float x, float y) const {
     }
 }
 
+namespace {
+
+// Where a sample coordinate falls along one side: its two neighbouring
+// pixels, clamped to the side as getPixel clamps them, and its fraction.
+struct Tap {
+    size_t low;
+    size_t high;
+    float fraction;
+};
+
+Tap tapAt(float position, int32_t size) {
+    const int32_t whole = truncateToInt(position);
+    Tap tap;
+    tap.fraction = position - float(whole);
+    tap.low = size_t(std::clamp(whole, 0, size - 1));
+    tap.high = size_t(std::clamp(whole + 1, 0, size - 1));
+    return tap;
+}
+
+// `sample` with the neighbours found beforehand: the same arithmetic on the
+// same four pixels.
+template <size_t CHANNELS>
+inline void blend(const float* source, size_t rowFloats, const Tap& tx, const Tap& ty, float* out) {
+    const float* p00 = source + ty.low * rowFloats + tx.low * CHANNELS;
+    const float* p10 = source + ty.low * rowFloats + tx.high * CHANNELS;
+    const float* p01 = source + ty.high * rowFloats + tx.low * CHANNELS;
+    const float* p11 = source + ty.high * rowFloats + tx.high * CHANNELS;
+    const float fx = tx.fraction;
+    const float fy = ty.fraction;
+    for (size_t k = 0; k < CHANNELS; ++k) {
+        out[k] = (1.0f - fy) * ((1.0f - fx) * p00[k] + fx * p10[k]) +
+                 fy * ((1.0f - fx) * p01[k] + fx * p11[k]);
+    }
+}
+
+// Takes the pixel array of `image` into `holder`, leaving `image` empty.
+void takePicture(Image& image, Image& holder) {
+    std::swap(holder.pixels, image.pixels);
+    holder.format = image.format;
+    holder.width = image.width;
+    holder.height = image.height;
+    holder.channels = image.channels;
+    image.clear();
+}
+
+template <size_t CHANNELS>
+void resampleBilinear(const Image& source, Image& target, const std::vector<Tap>& columns,
+                      const std::vector<Tap>& rows) {
+    const size_t rowFloats = size_t(source.width) * CHANNELS;
+    float* out = target.pixels;
+    for (const Tap& ty : rows) {
+        for (const Tap& tx : columns) {
+            blend<CHANNELS>(source.pixels, rowFloats, tx, ty, out);
+            out += CHANNELS;
+        }
+    }
+}
+
+// Columns and rows come in pairs: the sample a quarter before and the one a
+// quarter after each new pixel's position.
+template <size_t CHANNELS>
+void resampleAveraged(const Image& source, Image& target, const std::vector<Tap>& columns,
+                      const std::vector<Tap>& rows) {
+    const size_t rowFloats = size_t(source.width) * CHANNELS;
+    float* out = target.pixels;
+    float corner[4][CHANNELS];
+    for (size_t i = 0; i < rows.size(); i += 2) {
+        const Tap& y0 = rows[i];
+        const Tap& y1 = rows[i + 1];
+        for (size_t j = 0; j < columns.size(); j += 2) {
+            const Tap& x0 = columns[j];
+            const Tap& x1 = columns[j + 1];
+            blend<CHANNELS>(source.pixels, rowFloats, x0, y0, corner[0]);
+            blend<CHANNELS>(source.pixels, rowFloats, x0, y1, corner[1]);
+            blend<CHANNELS>(source.pixels, rowFloats, x1, y0, corner[2]);
+            blend<CHANNELS>(source.pixels, rowFloats, x1, y1, corner[3]);
+            for (size_t k = 0; k < CHANNELS; ++k) {
+                float sum = corner[0][k];
+                sum += corner[1][k];
+                sum += corner[2][k];
+                sum += corner[3][k];
+                out[k] = sum * 0.25f;
+            }
+            out += CHANNELS;
+        }
+    }
+}
+
+template <template <size_t> class Resample>
+void resampleByChannels(const Image& source, Image& target, const std::vector<Tap>& columns,
+                        const std::vector<Tap>& rows) {
+    switch (source.channels) {
+    case 1:
+        Resample<1>::run(source, target, columns, rows);
+        break;
+    case 3:
+        Resample<3>::run(source, target, columns, rows);
+        break;
+    case 4:
+        Resample<4>::run(source, target, columns, rows);
+        break;
+    default:
+        break;
+    }
+}
+
+template <size_t CHANNELS> struct Bilinear {
+    static void run(const Image& source, Image& target, const std::vector<Tap>& columns,
+                    const std::vector<Tap>& rows) {
+        resampleBilinear<CHANNELS>(source, target, columns, rows);
+    }
+};
+
+template <size_t CHANNELS> struct Averaged {
+    static void run(const Image& source, Image& target, const std::vector<Tap>& columns,
+                    const std::vector<Tap>& rows) {
+        resampleAveraged<CHANNELS>(source, target, columns, rows);
+    }
+};
+
+} // namespace
+
+// Both scalers work on the old picture taken out of the Image, and sample it
+// at positions worked out once per column and once per row; each new pixel
+// gets the value `sample` gives at its position.
 void Image::scaleBilinear(int32_t newWidth, int32_t newHeight) {
     if (pixels == nullptr) {
         return;
     }
     const float fx = float(newWidth) / float(width);
     const float fy = float(newHeight) / float(height);
-    const Image source(*this);
+    Image source;
+    takePicture(*this, source);
     if (!create(newWidth, newHeight, source.format)) {
         return;
     }
     const float stepX = 1.0f / fx;
-    float value[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    for (int32_t i = 0; i < newHeight; ++i) {
-        const float y = float(i) / fy;
-        for (int32_t j = 0; j < newWidth; ++j) {
-            const float x = float(j) * stepX;
-            source.sample(value, x, y);
-            setPixel(value, j, i);
-        }
+    std::vector<Tap> columns(static_cast<size_t>(newWidth));
+    std::vector<Tap> rows(static_cast<size_t>(newHeight));
+    for (int32_t j = 0; j < newWidth; ++j) {
+        columns[size_t(j)] = tapAt(float(j) * stepX, source.width);
     }
+    for (int32_t i = 0; i < newHeight; ++i) {
+        rows[size_t(i)] = tapAt(float(i) / fy, source.height);
+    }
+    resampleByChannels<Bilinear>(source, *this, columns, rows);
 }
 
 void Image::scaleAveraged(int32_t newWidth, int32_t newHeight) {
@@ -117,32 +247,22 @@ void Image::scaleAveraged(int32_t newWidth, int32_t newHeight) {
     }
     const float sx = float(width) / float(newWidth);
     const float sy = float(height) / float(newHeight);
-    const Image source(*this);
+    Image source;
+    takePicture(*this, source);
     if (!create(newWidth, newHeight, source.format)) {
         return;
     }
-    float corner[4][4] = {};
-    float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    for (int32_t i = 0; i < newHeight; ++i) {
-        const float y0 = (float(i) - 0.25f) * sy;
-        const float y1 = (float(i) + 0.25f) * sy;
-        for (int32_t j = 0; j < newWidth; ++j) {
-            const float x0 = (float(j) - 0.25f) * sx;
-            const float x1 = (float(j) + 0.25f) * sx;
-            source.sample(corner[0], x0, y0);
-            source.sample(corner[1], x0, y1);
-            source.sample(corner[2], x1, y0);
-            source.sample(corner[3], x1, y1);
-            for (int32_t k = 0; k < channels; ++k) {
-                sum[k] = corner[0][k];
-                sum[k] += corner[1][k];
-                sum[k] += corner[2][k];
-                sum[k] += corner[3][k];
-                sum[k] *= 0.25f;
-            }
-            setPixel(sum, j, i);
-        }
+    std::vector<Tap> columns(2 * size_t(newWidth));
+    std::vector<Tap> rows(2 * size_t(newHeight));
+    for (int32_t j = 0; j < newWidth; ++j) {
+        columns[2 * size_t(j)] = tapAt((float(j) - 0.25f) * sx, source.width);
+        columns[2 * size_t(j) + 1] = tapAt((float(j) + 0.25f) * sx, source.width);
     }
+    for (int32_t i = 0; i < newHeight; ++i) {
+        rows[2 * size_t(i)] = tapAt((float(i) - 0.25f) * sy, source.height);
+        rows[2 * size_t(i) + 1] = tapAt((float(i) + 0.25f) * sy, source.height);
+    }
+    resampleByChannels<Averaged>(source, *this, columns, rows);
 }
 
 void Image::fitPowerOfTwo(bool downward, bool square) {

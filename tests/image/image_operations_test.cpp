@@ -113,6 +113,56 @@ TEST(ImageScale, BilinearKeepsTheOriginAndInterpolates) {
     EXPECT_FLOAT_EQ(at(image, 3, 3), 3.0f);
 }
 
+// Each new pixel is what `sample` gives at its position in the old picture.
+TEST(ImageScale, ScalersAgreeWithSampleAtTheirPositions) {
+    const int32_t formats[] = {FORMAT_LUMINANCE, FORMAT_RGB, FORMAT_RGBA, FORMAT_BGR};
+    const int32_t sizes[][4] = {{7, 5, 16, 8}, {7, 5, 4, 2}, {9, 3, 4, 8}, {1, 6, 2, 1}};
+    for (int32_t format : formats) {
+        for (const auto& size : sizes) {
+            SCOPED_TRACE(::testing::Message() << "format " << format << ", " << size[0] << " x "
+                                              << size[1] << " to " << size[2] << " x " << size[3]);
+            Image source;
+            fillPattern(source, size[0], size[1], format);
+            const int32_t newWidth = size[2];
+            const int32_t newHeight = size[3];
+            const int32_t channels = source.channels;
+
+            Image bilinear(source);
+            bilinear.scaleBilinear(newWidth, newHeight);
+            Image averaged(source);
+            averaged.scaleAveraged(newWidth, newHeight);
+            ASSERT_EQ(bilinear.width, newWidth);
+            ASSERT_EQ(averaged.height, newHeight);
+
+            const float fx = float(newWidth) / float(size[0]);
+            const float fy = float(newHeight) / float(size[1]);
+            const float sx = float(size[0]) / float(newWidth);
+            const float sy = float(size[1]) / float(newHeight);
+            for (int32_t i = 0; i < newHeight; ++i) {
+                for (int32_t j = 0; j < newWidth; ++j) {
+                    float expected[4] = {};
+                    source.sample(expected, float(j) * (1.0f / fx), float(i) / fy);
+                    for (int32_t k = 0; k < channels; ++k) {
+                        ASSERT_EQ(at(bilinear, j, i, k), expected[k]) << j << ", " << i;
+                    }
+                    float corners[4][4] = {};
+                    source.sample(corners[0], (float(j) - 0.25f) * sx, (float(i) - 0.25f) * sy);
+                    source.sample(corners[1], (float(j) - 0.25f) * sx, (float(i) + 0.25f) * sy);
+                    source.sample(corners[2], (float(j) + 0.25f) * sx, (float(i) - 0.25f) * sy);
+                    source.sample(corners[3], (float(j) + 0.25f) * sx, (float(i) + 0.25f) * sy);
+                    for (int32_t k = 0; k < channels; ++k) {
+                        float sum = corners[0][k];
+                        sum += corners[1][k];
+                        sum += corners[2][k];
+                        sum += corners[3][k];
+                        ASSERT_EQ(at(averaged, j, i, k), sum * 0.25f) << j << ", " << i;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(ImageScale, ScalersLeaveAnEmptyImageEmpty) {
     Image image;
     image.scaleBilinear(4, 4);
