@@ -76,7 +76,7 @@ def main():
     parser.add_argument("--seconds", type=int, default=300)
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
     parser.add_argument("readers", nargs="*", default=READERS)
-    args = parser.parse_args()
+    args = parser.parse_intermixed_args()
     build = os.path.abspath(args.build)
     work = os.path.join(build, "fuzz-work")
     os.makedirs(work, exist_ok=True)
