@@ -1,8 +1,8 @@
 #include "image/pixel_storage.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -36,15 +36,17 @@ BlockHeader headerOf(const float* pixels) {
     return header;
 }
 
-// The one large array kept for reuse, released at exit.
-struct SpareArray {
-    float* pixels = nullptr;
-    ~SpareArray() {
-        if (pixels != nullptr) {
-            delete[] headerOf(pixels).block;
-            pixels = nullptr;
-        }
+void deleteArray(float* pixels) {
+    if (pixels != nullptr) {
+        delete[] headerOf(pixels).block;
     }
+}
+
+// The one large array kept for reuse, released at exit. Taken and put back
+// by exchange, so Images on different threads never share an array.
+struct SpareArray {
+    std::atomic<float*> pixels{nullptr};
+    ~SpareArray() { deleteArray(pixels.exchange(nullptr)); }
 };
 
 SpareArray spare;
@@ -69,13 +71,15 @@ float* carveArray(size_t bytes) {
 
 float* allocatePixels(size_t count) {
     const size_t bytes = count * sizeof(float);
-    if (spare.pixels != nullptr && bytes >= LARGE_ARRAY_BYTES) {
-        const size_t capacity = headerOf(spare.pixels).capacity;
-        // Reused only when at most half of it would lie idle.
-        if (capacity >= bytes && capacity / 2 <= bytes) {
-            float* reused = spare.pixels;
-            spare.pixels = nullptr;
-            return reused;
+    if (bytes >= LARGE_ARRAY_BYTES) {
+        float* reused = spare.pixels.exchange(nullptr);
+        if (reused != nullptr) {
+            const size_t capacity = headerOf(reused).capacity;
+            // Reused only when at most half of it would lie idle.
+            if (capacity >= bytes && capacity / 2 <= bytes) {
+                return reused;
+            }
+            deleteArray(spare.pixels.exchange(reused));
         }
     }
     return carveArray(bytes);
@@ -87,10 +91,8 @@ void releasePixels(float* pixels) {
     }
     const BlockHeader header = headerOf(pixels);
     if (header.capacity >= LARGE_ARRAY_BYTES && header.capacity <= SPARE_LIMIT) {
-        std::swap(spare.pixels, pixels);
-        if (pixels == nullptr) {
-            return;
-        }
+        deleteArray(spare.pixels.exchange(pixels));
+        return;
     }
-    delete[] headerOf(pixels).block;
+    delete[] header.block;
 }
