@@ -9,6 +9,7 @@
 #include <dinput.h>
 #else
 // The same names and values as the published DirectInput header.
+// clang-format off
 #define DIK_ESCAPE         0x01
 #define DIK_1              0x02
 #define DIK_2              0x03
@@ -153,4 +154,5 @@
 #define DIK_MYCOMPUTER     0xEB
 #define DIK_MAIL           0xEC
 #define DIK_MEDIASELECT    0xED
+// clang-format on
 #endif

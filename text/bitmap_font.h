@@ -7,7 +7,7 @@
 #include "platform/opengl.h"
 
 class BitmapFont {
-public:
+  public:
     float cellHeight = 1.0f;
     float cellWidth = 1.0f;
     bool loaded = false;

@@ -90,26 +90,25 @@ inline void decode16(const uint8_t* bytes, float* out) {
 template <size_t UNIT> void decodeUnits(ByteReader& reader, size_t count, float* out) {
     constexpr size_t CHANNELS = UNIT == 2 ? 4 : UNIT;
     uint8_t last[UNIT] = {};
-    readUnits<UNIT>(reader, last, count,
-                    [out](const uint8_t* source, size_t units, size_t first, auto stride) {
-                        const float* scale = BYTE_SCALE.value;
-                        decodeStreamed<CHANNELS, decltype(stride)::value>(
-                            source, units, out + first * CHANNELS,
-                            [=](const uint8_t* bytes, float* target) {
-                                if constexpr (UNIT == 1) {
-                                    target[0] = scale[bytes[0]];
-                                } else if constexpr (UNIT == 2) {
-                                    decode16(bytes, target);
-                                } else {
-                                    target[0] = scale[bytes[2]];
-                                    target[1] = scale[bytes[1]];
-                                    target[2] = scale[bytes[0]];
-                                    if constexpr (UNIT == 4) {
-                                        target[3] = scale[bytes[3]];
-                                    }
-                                }
-                            });
-                    });
+    readUnits<UNIT>(
+        reader, last, count, [out](const uint8_t* source, size_t units, size_t first, auto stride) {
+            const float* scale = BYTE_SCALE.value;
+            decodeStreamed<CHANNELS, decltype(stride)::value>(
+                source, units, out + first * CHANNELS, [=](const uint8_t* bytes, float* target) {
+                    if constexpr (UNIT == 1) {
+                        target[0] = scale[bytes[0]];
+                    } else if constexpr (UNIT == 2) {
+                        decode16(bytes, target);
+                    } else {
+                        target[0] = scale[bytes[2]];
+                        target[1] = scale[bytes[1]];
+                        target[2] = scale[bytes[0]];
+                        if constexpr (UNIT == 4) {
+                            target[3] = scale[bytes[3]];
+                        }
+                    }
+                });
+        });
     finishStreamedFloats();
 }
 
