@@ -5,6 +5,10 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 std::string quoted(const std::string& fileName) {
@@ -24,6 +28,29 @@ constexpr SpaceTable spaces;
 
 inline bool isDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// The first line feed or digit in [p, end), or end when there is none.
+const char* findLineFeedOrDigit(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i belowZero = _mm_set1_epi8('0' - 1);
+    const __m128i aboveNine = _mm_set1_epi8('9' + 1);
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Signed compares: bytes from 128 up are negative, so never digits.
+        const __m128i digit =
+            _mm_and_si128(_mm_cmpgt_epi8(bytes, belowZero), _mm_cmplt_epi8(bytes, aboveNine));
+        const __m128i hit = _mm_or_si128(digit, _mm_cmpeq_epi8(bytes, lineFeed));
+        const int mask = _mm_movemask_epi8(hit);
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    while (p != end && *p != '\n' && !isDigit(*p))
+        ++p;
+    return p;
 }
 
 // Removes, in place, each carriage return that directly precedes a line feed
@@ -177,9 +204,8 @@ class VerseCollector {
                     continue;
                 }
                 // A run of plain characters, up to the last one that can be handled.
-                size_t j = i + 1;
-                while (j + 1 < size && data[j] != '\n' && !isDigit(data[j]))
-                    ++j;
+                const size_t j = static_cast<size_t>(
+                    findLineFeedOrDigit(data + i + 1, data + size - 1) - data);
                 verse.append(data + i, j - i);
                 i = j;
             }

@@ -5,6 +5,7 @@
 // over the whole text.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -109,6 +110,39 @@ TEST(WordSourceChunks, ManyChunksOfShortLinesAndReferences) {
     EXPECT_EQ(verses, expectedVerses(bytes));
     // The number after "verse" is a reference that runs to the space after "with".
     EXPECT_EQ(verses.front(), "verse words");
+}
+
+// Random texts over the bytes that matter and their neighbours ('/' and ':'
+// beside the digits, the digits plus 128, tab, vertical tab), long runs
+// without a line feed included.
+TEST(WordSourceChunks, RandomTextsReadAsTheStraightforwardReaders) {
+    const std::string alphabet = std::string("ab ab ab\n\n09/:\r\t\v") + "\xb0\xb9\x8a\xff\x7f";
+    std::mt19937 generator(20261207);
+    TempFolder folder;
+    for (int round = 0; round < 300; ++round) {
+        const size_t length = generator() % (round < 250 ? 200 : 3 * WORD_SOURCE_CHUNK);
+        const bool plainRuns = round % 3 == 0;
+        std::string bytes;
+        while (bytes.size() < length) {
+            if (plainRuns && generator() % 4 == 0) {
+                bytes += std::string(generator() % 40, char('c' + generator() % 20));
+            }
+            bytes += alphabet[generator() % alphabet.size()];
+        }
+        if (generator() % 20 == 0) {
+            bytes[generator() % bytes.size()] = '\x1a';
+        }
+        SCOPED_TRACE(::testing::Message() << "round " << round << ": "
+                                          << ::testing::PrintToString(bytes.substr(0, 80)));
+        const std::string path = folder.write("random.dat", bytes);
+        WordList words;
+        WordList verses;
+        std::string error;
+        loadDictionary(words, error, path);
+        loadVerses(verses, error, path);
+        ASSERT_EQ(words, expectedWords(bytes));
+        ASSERT_EQ(verses, expectedVerses(bytes));
+    }
 }
 
 } // namespace
