@@ -204,8 +204,8 @@ class VerseCollector {
                     continue;
                 }
                 // A run of plain characters, up to the last one that can be handled.
-                const size_t j = static_cast<size_t>(
-                    findLineFeedOrDigit(data + i + 1, data + size - 1) - data);
+                const size_t j =
+                    static_cast<size_t>(findLineFeedOrDigit(data + i + 1, data + size - 1) - data);
                 verse.append(data + i, j - i);
                 i = j;
             }

@@ -132,8 +132,8 @@ TEST(WordSourceChunks, RandomTextsReadAsTheStraightforwardReaders) {
         if (generator() % 20 == 0) {
             bytes[generator() % bytes.size()] = '\x1a';
         }
-        SCOPED_TRACE(::testing::Message() << "round " << round << ": "
-                                          << ::testing::PrintToString(bytes.substr(0, 80)));
+        SCOPED_TRACE(::testing::Message()
+                     << "round " << round << ": " << ::testing::PrintToString(bytes.substr(0, 80)));
         const std::string path = folder.write("random.dat", bytes);
         WordList words;
         WordList verses;
