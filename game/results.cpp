@@ -38,8 +38,10 @@ float errorPercentage(const GameState& game, int32_t mismatches) {
 
 std::string formatFloat(float value) {
     const double wide = value;
+    // The C library's own texts for these differ between platforms; these
+    // are glibc's, sign of a not-a-number included.
     if (std::isnan(wide))
-        return "nan";
+        return std::signbit(wide) ? "-nan" : "nan";
     if (std::isinf(wide))
         return wide < 0 ? "-inf" : "inf";
     char buffer[64];

@@ -19,7 +19,7 @@ int32_t mismatchCount(const GameState& game);
 // Mismatches as a percentage of the target's length.
 float errorPercentage(const GameState& game, int32_t mismatches);
 
-// The value in "%f" form; "inf", "-inf" and "nan" for the values that have no digits.
+// The value in "%f" form; "inf", "-inf", "nan" and "-nan" for the values that have no digits.
 std::string formatFloat(float value);
 
 // Draws the result lines from the row at height 22 down.

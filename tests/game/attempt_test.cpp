@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -335,6 +337,18 @@ TEST(Results, FormatFloatEdges) {
     EXPECT_EQ(formatFloat(1.0f / 0.0f), "inf");
     EXPECT_EQ(formatFloat(-1.0f / 0.0f), "-inf");
     EXPECT_EQ(formatFloat(std::nanf("")), "nan");
+    EXPECT_EQ(formatFloat(-std::nanf("")), "-nan");
+    // An empty target completed with no time elapsed: 0 / 0.
+    GameState game;
+    game.targetText.clear();
+    game.startTime = game.endTime = 7;
+    const float speed = typingSpeed(game);
+    ASSERT_TRUE(std::isnan(speed));
+#if defined(__GLIBC__)
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%f", double(speed));
+    EXPECT_EQ(formatFloat(speed), expected);
+#endif
 }
 
 TEST(Results, ZeroElapsedTimeIsDrawnLikeAnyValue) {
