@@ -272,6 +272,54 @@ def main():
         % medians["font_file_to_upload_array"])
     add("")
 
+    add("## Goals not met, and why")
+    add("")
+    missed = False
+    verse_ratio = verses[0]["median"] / verses[1]["median"]
+    per_page_ms = (touch[1]["median"] - touch[0]["median"]) / ((64 - 16) * 256)
+    if verse_ratio > GOALS["verses"]:
+        missed = True
+        extra_faults = faults["verses"][0] - faults["none"][0]
+        add("- `loadVerses` (%.2fx `wc -l`). `wc -l` counts line feeds in place with `memchr`;"
+            % verse_ratio)
+        add("  the loader must store %d verses as strings, about %.1f MB of fresh heap plus the"
+            % (verse_count, os.path.getsize(bible) / 1e6))
+        add("  reserved 40000-entry list. Of its %.1f ms, %.1f ms is the process itself (`tq_load"
+            % (verses[0]["median"], empty[0]["median"]))
+        add("  none`, C++ runtime included, against %.1f ms for `wc -l /dev/null`) and its %d"
+            % (empty[1]["median"], extra_faults))
+        add("  extra page faults cost about %.1f ms at this machine's %.1f µs per fresh page, so"
+            % (extra_faults * per_page_ms, per_page_ms * 1e3))
+        add("  first touches and process start alone exceed the goal's %.1f ms. The parsing itself"
+            % (GOALS["verses"] * verses[1]["median"]))
+        add("  was made cheap: the file is read in 64 KiB chunks and scanned sixteen bytes at a")
+        add("  time for the next line feed or digit (60.7 million instructions per load before,")
+        add("  24.6 million after, by callgrind; 13.0 ms before, on the same machine).")
+    p6_in = medians["loadPnm_P6/ours"] / medians["loadPnm_P6/stb"]
+    if p6_in > GOALS["p6"]:
+        missed = True
+        add("- `loadPnm` P6 in process (%.2fx; whole process %.2fx, met). An Image stores 32-bit"
+            % (p6_in, cold["p6"][0]["median"] / cold["p6"][1]["median"]))
+        add("  floats, so the reader writes 48 MiB where stb_image copies the file's 12 MiB of")
+        add("  bytes into its buffer; at %.1f ms ours writes about %.0f GB/s, close to what one core"
+            % (medians["loadPnm_P6/ours"], 48 * 1.048576 / medians["loadPnm_P6/ours"]))
+        add("  of this machine can store. The goal cannot be met while components are floats.")
+    p3_in = medians["loadPnm_P3/ours"] / medians["loadPnm_P3/stb"]
+    if p3_in > GOALS["p3"]:
+        missed = True
+        add("- `loadPnm` P3 (%.1fx in process, %.1fx whole process). stb_image has no plain PPM"
+            % (p3_in, cold["p3"][0]["median"] / cold["p3"][1]["median"]))
+        add("  reader, so the baseline is its P6 decode of the same picture, a copy of 12 MiB. The")
+        add("  P3 file is %.1f MB of decimal text: ours parses it at %.0f MB/s (eight digits at a"
+            % (os.path.getsize(os.path.join(inputs, "plain.ppm")) / 1e6,
+               os.path.getsize(os.path.join(inputs, "plain.ppm")) / 1e3
+               / medians["loadPnm_P3/ours"]))
+        add("  time where the number lies wholly in the buffer), but no text parser comes near a")
+        add("  byte copy of a quarter of the size.")
+    if not missed:
+        add("None: every goal above is met.")
+    add("")
+
     add("## Word sources")
     add("")
     add("Both our loader and the baseline run as whole processes, timed alike by hyperfine")
@@ -338,13 +386,13 @@ def main():
     add("The raw readers must write four bytes of float per byte that stb_image writes. stb's P6")
     add("reader is a single read of the file into its output buffer, and its TGA reader reads")
     add("each row with one bulk read and swaps blue and red in place; ours convert every byte")
-    add("through a table into floats. With %.1f ms for 16 MiB of fresh memory (a process of its"
-        % touch[0]["median"])
-    add("own, start included), first touches of the 48 MiB of floats of a 2048 x 2048 RGB picture")
-    add("cost about %.0f ms, against %.1f ms for stb's whole P6 decode in a fresh process; in"
-        % (3 * (touch[0]["median"] - empty[0]["median"]), cold["p6"][1]["median"]))
-    add("process, where stb reuses its 12 MiB buffer from one iteration to the next, writing")
-    add("48 MiB of floats is still four times the bytes of stb's one copy. A plain P3 file (%d"
+    add("through a table into floats. In a fresh process, plain 4 KiB pages would make the first")
+    add("touches of 48 MiB of floats cost about %.0f ms (%.1f ms for 16 MiB here, a process of"
+        % (3 * (touch[0]["median"] - empty[0]["median"]), touch[0]["median"]))
+    add("its own, start included); large pixel arrays are therefore aligned to 2 MiB and asked")
+    add("for huge pages, which is why our whole-process loads stay near stb's. In process, where")
+    add("stb reuses its 12 MiB buffer from one iteration to the next (and ours reuses its last")
+    add("large array), writing 48 MiB of floats is still four times the bytes of stb's one copy. A plain P3 file (%d"
         % os.path.getsize(os.path.join(inputs, "plain.ppm")))
     add("bytes of decimal text for the same picture) has to be parsed number by number, which no byte copy competes with.")
     add("")
