@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <deque>
 
+#include "platform/mouse_folding.h"
+
 // One change of one control. Keyboard: `offset` is the key code, `data` 0x80
 // for down and 0 for up. Mouse: `offset` is one of the MOUSE_OFFSET_ values,
 // `data` the movement along that axis or 0x80 / 0 for a button.
@@ -15,12 +17,6 @@ struct InputRecord {
     uint32_t offset = 0;
     int32_t data = 0;
 };
-
-// The mouse controls, numbered like the fields of a DirectInput mouse state.
-const uint32_t MOUSE_OFFSET_X = 0;
-const uint32_t MOUSE_OFFSET_Y = 4;
-const uint32_t MOUSE_OFFSET_WHEEL = 8;
-const uint32_t MOUSE_OFFSET_BUTTON0 = 12; // buttons 0..3 are 12..15
 
 // Wheel movement of one detent, as DirectInput reports it.
 const int32_t WHEEL_DETENT = 120;

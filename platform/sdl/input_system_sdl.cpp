@@ -1,5 +1,6 @@
 #include "platform/sdl/input_system_sdl.h"
 
+#include "platform/mouse_folding.h"
 #include "platform/sdl/key_code_table.h"
 
 #include <SDL.h>
@@ -10,15 +11,6 @@ const uint32_t NO_MOUSE_RECORD = 0xFFFFFFFF;
 
 uint8_t pressedBit(int32_t data) {
     return (data & 0x80) != 0 ? 1 : 0;
-}
-
-// The mouse accumulators wrap around instead of overflowing.
-int32_t wrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-int32_t wrappingDifference(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
 
 // The window an SDL key or mouse event was sent to.
@@ -210,47 +202,14 @@ void InputSystem::deliverMouse(bool focused) {
     if (focused) {
         InputRecordQueue::take(pending.mouse, mouseBuffer, INPUT_BUFFER_RECORDS);
     }
-    const int32_t startX = mouseX;
-    const int32_t startY = mouseY;
-    const int32_t startWheel = mouseWheel;
+    MouseFolding folding(mouseX, mouseY, mouseWheel);
     for (const InputRecord& record : mouseBuffer) {
         if (record.offset == NO_MOUSE_RECORD) {
             break;
         }
-        InputEvent event;
-        switch (record.offset) {
-        case MOUSE_OFFSET_X:
-            mouseX = wrappingAdd(mouseX, record.data);
-            event.code = MOUSE_MOVE;
-            break;
-        case MOUSE_OFFSET_Y:
-            mouseY = wrappingAdd(mouseY, record.data);
-            event.code = MOUSE_MOVE;
-            break;
-        case MOUSE_OFFSET_WHEEL:
-            mouseWheel = wrappingAdd(mouseWheel, record.data);
-            if (record.data == 0) {
-                continue;
-            }
-            event.code = MOUSE_WHEEL;
-            event.pressed = 1;
-            break;
-        default:
-            if (record.offset < MOUSE_OFFSET_BUTTON0 || record.offset > MOUSE_OFFSET_BUTTON0 + 3) {
-                continue;
-            }
-            event.code =
-                static_cast<int32_t>(MOUSE_BUTTON0 + (record.offset - MOUSE_OFFSET_BUTTON0));
-            event.pressed = pressedBit(record.data);
-            break;
-        }
-        event.x = mouseX;
-        event.y = mouseY;
-        events.push_back(event);
+        folding.fold(record.offset, static_cast<uint32_t>(record.data), events);
     }
-    mouseDeltaX = wrappingDifference(mouseX, startX);
-    mouseDeltaY = wrappingDifference(mouseY, startY);
-    mouseDeltaWheel = wrappingDifference(mouseWheel, startWheel);
+    folding.finish(mouseDeltaX, mouseDeltaY, mouseDeltaWheel);
 }
 
 void InputSystem::shutdown() {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/mouse_folding.h"
+
 namespace {
 
 const DWORD ALL_ONES = 0xFFFFFFFF;
@@ -10,14 +12,11 @@ uint8_t pressedBit(DWORD data) {
     return (data & 0x80) ? 1 : 0;
 }
 
-// Adds a relative movement with wrap-around instead of signed overflow.
-int32_t addWrapping(int32_t value, DWORD amount) {
-    return static_cast<int32_t>(static_cast<uint32_t>(value) + amount);
-}
-
-int32_t differenceWrapping(int32_t now, int32_t before) {
-    return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(before));
-}
+// The mouse data format's field offsets are the ones the folding knows.
+static_assert(DIMOFS_X == MOUSE_OFFSET_X && DIMOFS_Y == MOUSE_OFFSET_Y &&
+                  DIMOFS_Z == MOUSE_OFFSET_WHEEL && DIMOFS_BUTTON0 == MOUSE_OFFSET_BUTTON0 &&
+                  DIMOFS_BUTTON3 == MOUSE_OFFSET_BUTTON0 + 3,
+              "mouse state field offsets");
 
 void setBufferSize(IDirectInputDevice8A* device) {
     DIPROPDWORD property = {};
@@ -175,49 +174,14 @@ void InputSystem::pollMouse() {
     mouse->Acquire();
     markRecords(mouseBuffer, ALL_ONES);
     readRecords(mouse, mouseBuffer);
-    const int32_t startX = mouseX;
-    const int32_t startY = mouseY;
-    const int32_t startWheel = mouseWheel;
+    MouseFolding folding(mouseX, mouseY, mouseWheel);
     for (const DIDEVICEOBJECTDATA& record : mouseBuffer) {
         if (record.dwOfs == ALL_ONES) {
             break;
         }
-        InputEvent event;
-        switch (record.dwOfs) {
-        case DIMOFS_X:
-            mouseX = addWrapping(mouseX, record.dwData);
-            event.code = MOUSE_MOVE;
-            break;
-        case DIMOFS_Y:
-            mouseY = addWrapping(mouseY, record.dwData);
-            event.code = MOUSE_MOVE;
-            break;
-        case DIMOFS_Z:
-            mouseWheel = addWrapping(mouseWheel, record.dwData);
-            if (record.dwData == 0) {
-                continue;
-            }
-            event.code = MOUSE_WHEEL;
-            event.pressed = 1;
-            break;
-        case DIMOFS_BUTTON0:
-        case DIMOFS_BUTTON1:
-        case DIMOFS_BUTTON2:
-        case DIMOFS_BUTTON3:
-            event.code = MOUSE_BUTTON0 + static_cast<int32_t>(record.dwOfs - DIMOFS_BUTTON0);
-            event.pressed = pressedBit(record.dwData);
-            break;
-        default:
-            // Not part of the mouse data format in use.
-            continue;
-        }
-        event.x = mouseX;
-        event.y = mouseY;
-        events.push_back(event);
+        folding.fold(record.dwOfs, record.dwData, events);
     }
-    mouseDeltaX = differenceWrapping(mouseX, startX);
-    mouseDeltaY = differenceWrapping(mouseY, startY);
-    mouseDeltaWheel = differenceWrapping(mouseWheel, startWheel);
+    folding.finish(mouseDeltaX, mouseDeltaY, mouseDeltaWheel);
 }
 
 void InputSystem::shutdown() {
