@@ -129,7 +129,7 @@ TEST(WordSourceChunks, RandomTextsReadAsTheStraightforwardReaders) {
             }
             bytes += alphabet[generator() % alphabet.size()];
         }
-        if (generator() % 20 == 0) {
+        if (!bytes.empty() && generator() % 20 == 0) {
             bytes[generator() % bytes.size()] = '\x1a';
         }
         SCOPED_TRACE(::testing::Message()
