@@ -35,7 +35,7 @@ def glyph_sheet_tga():
         0,  # no image id
         0,  # no colour map
         2,  # uncompressed true colour
-        0, 0, 0,  # colour map spec (unused)
+        0, 0, 0,  # colour map fields (unused)
         0, 0,  # origin
         SHEET_SIZE, SHEET_SIZE,
         32,  # bits per pixel

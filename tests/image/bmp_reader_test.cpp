@@ -19,10 +19,10 @@ int patternByte(int x, int y, int k) {
 }
 
 Bytes patternBmp(int width, int height, int paddingByte) {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    Bytes bytes = bmpHeader(spec);
+    BmpFields fields;
+    fields.width = width;
+    fields.height = height;
+    Bytes bytes = bmpHeader(fields);
     const int rows = height < 0 ? -height : height;
     for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -37,10 +37,10 @@ Bytes patternBmp(int width, int height, int paddingByte) {
 
 TEST(BmpReader, ReadsTheWorkedExample) {
     TempFolder folder;
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    Bytes bytes = bmpHeader(spec);
+    BmpFields fields;
+    fields.width = 2;
+    fields.height = 2;
+    Bytes bytes = bmpHeader(fields);
     append(bytes, {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0});
     Image image;
     image.comment = "untouched";
@@ -81,7 +81,7 @@ TEST(BmpReader, TopDownRowsArePutBottomUp) {
     Image bottomUp;
     bottomUp.loadBmp(folder.write("up.bmp", patternBmp(3, 4, 0)).c_str());
     Bytes topDownBytes = patternBmp(3, 4, 0);
-    const Bytes negative = bmpHeader(BmpSpec{3, -4});
+    const Bytes negative = bmpHeader(BmpFields{3, -4});
     std::copy(negative.begin(), negative.end(), topDownBytes.begin());
     Image topDown;
     topDown.loadBmp(folder.write("down.bmp", topDownBytes).c_str());
@@ -98,7 +98,7 @@ TEST(BmpReader, TopDownRowsArePutBottomUp) {
 
 TEST(BmpReader, UnacceptedHeadersLeaveTheImageUntouched) {
     TempFolder folder;
-    BmpSpec variants[8];
+    BmpFields variants[8];
     variants[0].bits = 32;
     variants[1].offset = 1078; // 8-bit file with a colour table
     variants[1].bits = 8;
@@ -108,8 +108,8 @@ TEST(BmpReader, UnacceptedHeadersLeaveTheImageUntouched) {
     variants[5].signature = 0x4D43;
     variants[6].offset = 58;
     variants[7].width = -2;
-    for (const BmpSpec& spec : variants) {
-        Bytes bytes = bmpHeader(spec);
+    for (const BmpFields& fields : variants) {
+        Bytes bytes = bmpHeader(fields);
         append(bytes, {1, 2, 3, 4, 5, 6, 7, 8});
         Image image;
         fillMarker(image);
@@ -132,21 +132,21 @@ TEST(BmpReader, MissingFileOrNoPixelsEmptiesTheImage) {
     expectEmpty(image);
     EXPECT_EQ(image.comment, "marker");
 
-    const BmpSpec sizes[] = {{0, 5}, {5, 0}, {1, INT_MIN}, {INT_MAX, 1}, {20000, 20000}};
-    for (const BmpSpec& spec : sizes) {
+    const BmpFields sizes[] = {{0, 5}, {5, 0}, {1, INT_MIN}, {INT_MAX, 1}, {20000, 20000}};
+    for (const BmpFields& fields : sizes) {
         Image sized;
         fillMarker(sized);
-        sized.loadBmp(folder.write("sized.bmp", bmpHeader(spec)).c_str());
+        sized.loadBmp(folder.write("sized.bmp", bmpHeader(fields)).c_str());
         expectEmpty(sized);
     }
 }
 
 TEST(BmpReader, ShortFilesRepeatTheLastByteOfEachPosition) {
     TempFolder folder;
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    Bytes bytes = bmpHeader(spec);
+    BmpFields fields;
+    fields.width = 2;
+    fields.height = 2;
+    Bytes bytes = bmpHeader(fields);
     append(bytes, {10, 20, 30, 40, 50, 60, 0, 0, 70});
     Image image;
     image.loadBmp(folder.write("short.bmp", bytes).c_str());
@@ -158,7 +158,7 @@ TEST(BmpReader, ShortFilesRepeatTheLastByteOfEachPosition) {
 
     // No pixel data at all: zeros.
     Image blank;
-    blank.loadBmp(folder.write("blank.bmp", bmpHeader(spec)).c_str());
+    blank.loadBmp(folder.write("blank.bmp", bmpHeader(fields)).c_str());
     ASSERT_EQ(blank.format, FORMAT_RGB);
     for (float value : floatsOf(blank)) {
         EXPECT_EQ(value, 0.0f);

@@ -128,7 +128,7 @@ inline float greyLuminance(float v) {
 }
 
 // --- TGA ---
-struct TgaSpec {
+struct TgaFields {
     int idLength = -1; // -1: the length of `id`
     std::string id;
     int mapType = 0;
@@ -142,24 +142,24 @@ struct TgaSpec {
     int descriptor = 0;
 };
 
-inline Bytes tgaHeader(const TgaSpec& spec) {
+inline Bytes tgaHeader(const TgaFields& fields) {
     Bytes bytes;
-    append(bytes,
-           {spec.idLength < 0 ? int(spec.id.size()) : spec.idLength, spec.mapType, spec.imageType});
-    appendLe16(bytes, uint32_t(spec.mapFirst));
-    appendLe16(bytes, uint32_t(spec.mapLength));
-    append(bytes, {spec.entryBits});
+    append(bytes, {fields.idLength < 0 ? int(fields.id.size()) : fields.idLength, fields.mapType,
+                   fields.imageType});
+    appendLe16(bytes, uint32_t(fields.mapFirst));
+    appendLe16(bytes, uint32_t(fields.mapLength));
+    append(bytes, {fields.entryBits});
     appendLe16(bytes, 0);
     appendLe16(bytes, 0);
-    appendLe16(bytes, uint32_t(spec.width));
-    appendLe16(bytes, uint32_t(spec.height));
-    append(bytes, {spec.depth, spec.descriptor});
-    append(bytes, spec.id);
+    appendLe16(bytes, uint32_t(fields.width));
+    appendLe16(bytes, uint32_t(fields.height));
+    append(bytes, {fields.depth, fields.descriptor});
+    append(bytes, fields.id);
     return bytes;
 }
 
 // --- BMP ---
-struct BmpSpec {
+struct BmpFields {
     int width = 1;
     int height = 1;
     uint32_t signature = 0x4D42;
@@ -169,19 +169,19 @@ struct BmpSpec {
     uint32_t compression = 0;
 };
 
-inline Bytes bmpHeader(const BmpSpec& spec) {
+inline Bytes bmpHeader(const BmpFields& fields) {
     Bytes bytes;
-    appendLe16(bytes, spec.signature);
+    appendLe16(bytes, fields.signature);
     appendLe32(bytes, 0);
     appendLe16(bytes, 0);
     appendLe16(bytes, 0);
-    appendLe32(bytes, spec.offset);
-    appendLe32(bytes, spec.infoSize);
-    appendLe32(bytes, uint32_t(spec.width));
-    appendLe32(bytes, uint32_t(spec.height));
+    appendLe32(bytes, fields.offset);
+    appendLe32(bytes, fields.infoSize);
+    appendLe32(bytes, uint32_t(fields.width));
+    appendLe32(bytes, uint32_t(fields.height));
     appendLe16(bytes, 1);
-    appendLe16(bytes, spec.bits);
-    appendLe32(bytes, spec.compression);
+    appendLe16(bytes, fields.bits);
+    appendLe32(bytes, fields.compression);
     for (int i = 0; i < 4; ++i) {
         appendLe32(bytes, 0);
     }

@@ -9,16 +9,16 @@
 namespace {
 
 Bytes tinyTga() {
-    TgaSpec spec;
-    spec.imageType = 3;
-    spec.id = "tga";
-    Bytes bytes = tgaHeader(spec);
+    TgaFields fields;
+    fields.imageType = 3;
+    fields.id = "tga";
+    Bytes bytes = tgaHeader(fields);
     bytes.push_back(255);
     return bytes;
 }
 
 Bytes tinyBmp() {
-    Bytes bytes = bmpHeader(BmpSpec{});
+    Bytes bytes = bmpHeader(BmpFields{});
     append(bytes, {0, 0, 255, 0});
     return bytes;
 }

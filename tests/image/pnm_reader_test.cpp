@@ -279,10 +279,10 @@ TEST(PnmReader, SameRowOrderAsBmp) {
     Image fromPnm;
     fromPnm.loadPnm(
         folder.write("p.ppm", "P6 1 2 255\n" + std::string("\xFF\x00\x00\x00\x00\xFF", 6)).c_str());
-    BmpSpec spec;
-    spec.width = 1;
-    spec.height = 2;
-    Bytes bytes = bmpHeader(spec);
+    BmpFields fields;
+    fields.width = 1;
+    fields.height = 2;
+    Bytes bytes = bmpHeader(fields);
     append(bytes, {255, 0, 0, 0, 0, 0, 255, 0});
     Image fromBmp;
     fromBmp.loadBmp(folder.write("b.bmp", bytes).c_str());

@@ -6,8 +6,8 @@
 
 namespace {
 
-Bytes tga(const TgaSpec& spec, std::initializer_list<int> data) {
-    Bytes bytes = tgaHeader(spec);
+Bytes tga(const TgaFields& fields, std::initializer_list<int> data) {
+    Bytes bytes = tgaHeader(fields);
     append(bytes, data);
     return bytes;
 }
@@ -31,7 +31,7 @@ TEST(TgaReader, TrueColourDepthsSwapBlueFirstBytes) {
     TempFolder folder;
     Image image;
 
-    TgaSpec spec24;
+    TgaFields spec24;
     spec24.width = 2;
     image.loadTga(folder.write("rgb.tga", tga(spec24, {0, 128, 255, 7, 8, 9})).c_str());
     ASSERT_EQ(image.format, FORMAT_RGB);
@@ -41,14 +41,14 @@ TEST(TgaReader, TrueColourDepthsSwapBlueFirstBytes) {
     expectPixel(image, 0, 0, {1.0f, byteValue(128), 0.0f});
     expectPixel(image, 1, 0, {byteValue(9), byteValue(8), byteValue(7)});
 
-    TgaSpec spec32;
+    TgaFields spec32;
     spec32.depth = 32;
     image.loadTga(folder.write("rgba.tga", tga(spec32, {10, 20, 30, 40})).c_str());
     ASSERT_EQ(image.format, FORMAT_RGBA);
     EXPECT_EQ(image.channels, 4);
     expectPixel(image, 0, 0, {byteValue(30), byteValue(20), byteValue(10), byteValue(40)});
 
-    TgaSpec spec16;
+    TgaFields spec16;
     spec16.depth = 16;
     spec16.width = 3;
     const int value = (1 << 10) | (2 << 5) | 3;
@@ -67,11 +67,11 @@ TEST(TgaReader, GreyPixelsAreOneByteWhateverTheDepth) {
     // Type 2 with a byte count of 1 (depths 8 to 15) and type 3 with any depth.
     const int cases[][2] = {{2, 8}, {2, 15}, {3, 8}, {3, 16}, {3, 0}, {3, 32}};
     for (const auto& c : cases) {
-        TgaSpec spec;
-        spec.imageType = c[0];
-        spec.depth = c[1];
-        spec.width = 3;
-        image.loadTga(folder.write("grey.tga", tga(spec, {0, 51, 255})).c_str());
+        TgaFields fields;
+        fields.imageType = c[0];
+        fields.depth = c[1];
+        fields.width = 3;
+        image.loadTga(folder.write("grey.tga", tga(fields, {0, 51, 255})).c_str());
         SCOPED_TRACE(::testing::Message() << "type " << c[0] << " depth " << c[1]);
         ASSERT_EQ(image.format, FORMAT_LUMINANCE);
         EXPECT_EQ(image.channels, 1);
@@ -86,15 +86,15 @@ TEST(TgaReader, ColourMappedEntriesOfEverySize) {
     Image image;
 
     // 3-byte entries: entry 5 is red; the first-entry field is ignored.
-    TgaSpec spec;
-    spec.imageType = 1;
-    spec.mapType = 1;
-    spec.mapFirst = 3;
-    spec.mapLength = 6;
-    spec.entryBits = 24;
-    spec.depth = 8;
-    spec.width = 3;
-    Bytes bytes = tgaHeader(spec);
+    TgaFields fields;
+    fields.imageType = 1;
+    fields.mapType = 1;
+    fields.mapFirst = 3;
+    fields.mapLength = 6;
+    fields.entryBits = 24;
+    fields.depth = 8;
+    fields.width = 3;
+    Bytes bytes = tgaHeader(fields);
     for (int entry = 0; entry < 5; ++entry) {
         append(bytes, {entry, entry, entry});
     }
@@ -107,46 +107,47 @@ TEST(TgaReader, ColourMappedEntriesOfEverySize) {
     expectPixel(image, 2, 0, {1.0f, 0.0f, 0.0f});
 
     // 1-byte entries give grey, 4-byte entries RGBA, 2-byte entries 16-bit RGBA.
-    spec.entryBits = 8;
-    spec.mapLength = 2;
-    spec.width = 2;
-    image.loadTga(folder.write("map8.tga", tga(spec, {51, 255, 1, 0})).c_str());
+    fields.entryBits = 8;
+    fields.mapLength = 2;
+    fields.width = 2;
+    image.loadTga(folder.write("map8.tga", tga(fields, {51, 255, 1, 0})).c_str());
     ASSERT_EQ(image.format, FORMAT_LUMINANCE);
     EXPECT_EQ(at(image, 0, 0), 1.0f);
     EXPECT_EQ(at(image, 1, 0), 0.2f);
 
-    spec.entryBits = 32;
-    image.loadTga(folder.write("map32.tga", tga(spec, {1, 2, 3, 4, 10, 20, 30, 40, 1, 0})).c_str());
+    fields.entryBits = 32;
+    image.loadTga(
+        folder.write("map32.tga", tga(fields, {1, 2, 3, 4, 10, 20, 30, 40, 1, 0})).c_str());
     ASSERT_EQ(image.format, FORMAT_RGBA);
     expectPixel(image, 0, 0, {byteValue(30), byteValue(20), byteValue(10), byteValue(40)});
     expectPixel(image, 1, 0, {byteValue(3), byteValue(2), byteValue(1), byteValue(4)});
 
-    spec.entryBits = 16;
-    image.loadTga(folder.write("map16.tga", tga(spec, {0x00, 0x80, 0x1F, 0x00, 1, 0})).c_str());
+    fields.entryBits = 16;
+    image.loadTga(folder.write("map16.tga", tga(fields, {0x00, 0x80, 0x1F, 0x00, 1, 0})).c_str());
     ASSERT_EQ(image.format, FORMAT_RGBA);
     expectPixel(image, 0, 0, {0.0f, 0.0f, 0.96875f, 0.0f});
     expectPixel(image, 1, 0, {0.0f, 0.0f, 0.0f, 1.0f});
 
     // Entry sizes 15 bits (1 byte: grey) and 40 bits (5 bytes: refused).
-    spec.entryBits = 15;
-    image.loadTga(folder.write("map15.tga", tga(spec, {0, 255, 1, 1})).c_str());
+    fields.entryBits = 15;
+    image.loadTga(folder.write("map15.tga", tga(fields, {0, 255, 1, 1})).c_str());
     ASSERT_EQ(image.format, FORMAT_LUMINANCE);
     EXPECT_EQ(at(image, 0, 0), 1.0f);
-    spec.entryBits = 40;
-    image.loadTga(folder.write("map40.tga", tga(spec, {0, 0, 0, 0, 0, 0})).c_str());
+    fields.entryBits = 40;
+    image.loadTga(folder.write("map40.tga", tga(fields, {0, 0, 0, 0, 0, 0})).c_str());
     expectEmpty(image);
 }
 
 TEST(TgaReader, PaletteIndexPastTheMapGivesZeros) {
     TempFolder folder;
     Image image;
-    TgaSpec spec;
-    spec.imageType = 1;
-    spec.mapLength = 2;
-    spec.entryBits = 32;
-    spec.width = 4;
+    TgaFields fields;
+    fields.imageType = 1;
+    fields.mapLength = 2;
+    fields.entryBits = 32;
+    fields.width = 4;
     image.loadTga(
-        folder.write("past.tga", tga(spec, {9, 9, 9, 9, 255, 255, 255, 255, 1, 2, 255, 0}))
+        folder.write("past.tga", tga(fields, {9, 9, 9, 9, 255, 255, 255, 255, 1, 2, 255, 0}))
             .c_str());
     ASSERT_EQ(image.format, FORMAT_RGBA);
     expectPixel(image, 0, 0, {1.0f, 1.0f, 1.0f, 1.0f});
@@ -155,25 +156,25 @@ TEST(TgaReader, PaletteIndexPastTheMapGivesZeros) {
     expectPixel(image, 3, 0, {byteValue(9), byteValue(9), byteValue(9), byteValue(9)});
 
     // An empty colour map: every pixel is zero.
-    spec.mapLength = 0;
-    spec.entryBits = 24;
-    spec.width = 2;
-    image.loadTga(folder.write("nomap.tga", tga(spec, {0, 0})).c_str());
+    fields.mapLength = 0;
+    fields.entryBits = 24;
+    fields.width = 2;
+    image.loadTga(folder.write("nomap.tga", tga(fields, {0, 0})).c_str());
     ASSERT_EQ(image.format, FORMAT_RGB);
     expectPixel(image, 1, 0, {0.0f, 0.0f, 0.0f});
 }
 
 TEST(TgaReader, RowsStayInFileOrderWhateverTheOrigin) {
     TempFolder folder;
-    TgaSpec spec;
-    spec.imageType = 3;
-    spec.width = 2;
-    spec.height = 2;
+    TgaFields fields;
+    fields.imageType = 3;
+    fields.width = 2;
+    fields.height = 2;
     Image bottomLeft;
-    bottomLeft.loadTga(folder.write("a.tga", tga(spec, {0, 51, 102, 255})).c_str());
-    spec.descriptor = 0x20;
+    bottomLeft.loadTga(folder.write("a.tga", tga(fields, {0, 51, 102, 255})).c_str());
+    fields.descriptor = 0x20;
     Image topLeft;
-    topLeft.loadTga(folder.write("b.tga", tga(spec, {0, 51, 102, 255})).c_str());
+    topLeft.loadTga(folder.write("b.tga", tga(fields, {0, 51, 102, 255})).c_str());
     ASSERT_EQ(bottomLeft.height, 2);
     EXPECT_EQ(at(bottomLeft, 0, 0), 0.0f);
     EXPECT_EQ(at(bottomLeft, 1, 0), 0.2f);
@@ -186,19 +187,19 @@ TEST(TgaReader, IdFieldBecomesTheComment) {
     TempFolder folder;
     Image image;
     image.comment = "old";
-    TgaSpec spec;
-    spec.imageType = 3;
-    spec.id = std::string("font", 4) + std::string(1, '\0') + "tail";
-    image.loadTga(folder.write("id.tga", tga(spec, {255})).c_str());
+    TgaFields fields;
+    fields.imageType = 3;
+    fields.id = std::string("font", 4) + std::string(1, '\0') + "tail";
+    image.loadTga(folder.write("id.tga", tga(fields, {255})).c_str());
     EXPECT_EQ(image.comment, "font");
     EXPECT_EQ(at(image, 0, 0), 1.0f);
 
-    spec.id = "whole";
-    image.loadTga(folder.write("id2.tga", tga(spec, {0})).c_str());
+    fields.id = "whole";
+    image.loadTga(folder.write("id2.tga", tga(fields, {0})).c_str());
     EXPECT_EQ(image.comment, "whole");
 
-    spec.id = "";
-    image.loadTga(folder.write("id3.tga", tga(spec, {0})).c_str());
+    fields.id = "";
+    image.loadTga(folder.write("id3.tga", tga(fields, {0})).c_str());
     EXPECT_EQ(image.comment, "");
 }
 
@@ -215,27 +216,27 @@ TEST(TgaReader, UnsupportedFilesLeaveTheImageEmpty) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "type " << c.type << " depth " << c.depth << " "
                                           << c.width << " x " << c.height);
-        TgaSpec spec;
-        spec.imageType = c.type;
-        spec.depth = c.depth;
-        spec.width = c.width;
-        spec.height = c.height;
-        spec.id = "id text";
+        TgaFields fields;
+        fields.imageType = c.type;
+        fields.depth = c.depth;
+        fields.width = c.width;
+        fields.height = c.height;
+        fields.id = "id text";
         Image image;
         fillMarker(image);
-        image.loadTga(folder.write("bad.tga", tga(spec, {1, 2, 3, 4, 5, 6, 7, 8})).c_str());
+        image.loadTga(folder.write("bad.tga", tga(fields, {1, 2, 3, 4, 5, 6, 7, 8})).c_str());
         expectEmpty(image);
         EXPECT_EQ(image.comment, "id text");
     }
 
     // A negative colour map length refuses a colour-mapped file.
-    TgaSpec spec;
-    spec.imageType = 1;
-    spec.entryBits = 24;
-    spec.mapLength = 0xFFFF;
+    TgaFields fields;
+    fields.imageType = 1;
+    fields.entryBits = 24;
+    fields.mapLength = 0xFFFF;
     Image image;
     fillMarker(image);
-    image.loadTga(folder.write("map.tga", tga(spec, {1, 2, 3, 0})).c_str());
+    image.loadTga(folder.write("map.tga", tga(fields, {1, 2, 3, 0})).c_str());
     expectEmpty(image);
 }
 
@@ -250,14 +251,14 @@ TEST(TgaReader, MissingFileEmptiesButKeepsTheComment) {
 
 TEST(TgaReader, TrueColourIgnoresTheColourMap) {
     TempFolder folder;
-    TgaSpec spec;
-    spec.mapType = 1;
-    spec.mapLength = 4;
-    spec.entryBits = 24;
-    spec.imageType = 2;
-    spec.depth = 24;
+    TgaFields fields;
+    fields.mapType = 1;
+    fields.mapLength = 4;
+    fields.entryBits = 24;
+    fields.imageType = 2;
+    fields.depth = 24;
     Image image;
-    image.loadTga(folder.write("cm.tga", tga(spec, {0, 0, 255, 1, 1, 1})).c_str());
+    image.loadTga(folder.write("cm.tga", tga(fields, {0, 0, 255, 1, 1, 1})).c_str());
     ASSERT_EQ(image.format, FORMAT_RGB);
     expectPixel(image, 0, 0, {1.0f, 0.0f, 0.0f});
 }
@@ -267,31 +268,31 @@ TEST(TgaReader, ShortFilesRepeatTheLastByteOfEachPosition) {
     Image image;
 
     // 24-bit, 3 pixels, the file ends after the first byte of pixel 1.
-    TgaSpec spec;
-    spec.width = 3;
-    image.loadTga(folder.write("short24.tga", tga(spec, {10, 20, 30, 40})).c_str());
+    TgaFields fields;
+    fields.width = 3;
+    image.loadTga(folder.write("short24.tga", tga(fields, {10, 20, 30, 40})).c_str());
     ASSERT_EQ(image.format, FORMAT_RGB);
     expectPixel(image, 0, 0, {byteValue(30), byteValue(20), byteValue(10)});
     expectPixel(image, 1, 0, {byteValue(30), byteValue(20), byteValue(40)});
     expectPixel(image, 2, 0, {byteValue(30), byteValue(20), byteValue(40)});
 
     // 16-bit: the high byte repeats on its own.
-    spec.depth = 16;
-    image.loadTga(folder.write("short16.tga", tga(spec, {0x00, 0x80, 0x1F})).c_str());
+    fields.depth = 16;
+    image.loadTga(folder.write("short16.tga", tga(fields, {0x00, 0x80, 0x1F})).c_str());
     expectPixel(image, 0, 0, {0.0f, 0.0f, 0.0f, 1.0f});
     expectPixel(image, 1, 0, {0.0f, 0.0f, 0.96875f, 1.0f});
     expectPixel(image, 2, 0, {0.0f, 0.0f, 0.96875f, 1.0f});
 
     // Nothing read yet: zeros.
-    spec.depth = 32;
-    image.loadTga(folder.write("nodata.tga", tga(spec, {})).c_str());
+    fields.depth = 32;
+    image.loadTga(folder.write("nodata.tga", tga(fields, {})).c_str());
     ASSERT_EQ(image.format, FORMAT_RGBA);
     for (float value : floatsOf(image)) {
         EXPECT_EQ(value, 0.0f);
     }
 
     // A short palette repeats its last entry's bytes; index bytes repeat too.
-    TgaSpec mapped;
+    TgaFields mapped;
     mapped.imageType = 1;
     mapped.mapLength = 3;
     mapped.entryBits = 24;
@@ -329,11 +330,11 @@ TEST(TgaReader, EveryDepthOverManyPixels) {
     TempFolder folder;
     for (int byteCount = 1; byteCount <= 4; ++byteCount) {
         SCOPED_TRACE(::testing::Message() << byteCount << " bytes per pixel");
-        TgaSpec spec;
-        spec.width = 333;
-        spec.height = 251;
-        spec.depth = byteCount * 8;
-        Bytes bytes = tgaHeader(spec);
+        TgaFields fields;
+        fields.width = 333;
+        fields.height = 251;
+        fields.depth = byteCount * 8;
+        Bytes bytes = tgaHeader(fields);
         const size_t start = bytes.size();
         const size_t pixelCount = 333 * 251;
         for (size_t i = 0; i < pixelCount * size_t(byteCount); ++i) {
@@ -354,11 +355,11 @@ TEST(TgaReader, EveryDepthOverManyPixels) {
 
 TEST(TgaReader, LargeFilesDecodeAcrossReadBoundaries) {
     TempFolder folder;
-    TgaSpec spec;
-    spec.width = 700;
-    spec.height = 701;
-    spec.id = "xy"; // puts a pixel across the first read's end
-    Bytes bytes = tgaHeader(spec);
+    TgaFields fields;
+    fields.width = 700;
+    fields.height = 701;
+    fields.id = "xy"; // puts a pixel across the first read's end
+    Bytes bytes = tgaHeader(fields);
     const size_t pixelCount = 700 * 701;
     for (size_t i = 0; i < pixelCount * 3; ++i) {
         bytes.push_back(uint8_t((i * 7 + i / 251) & 0xFF));
