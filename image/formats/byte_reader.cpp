@@ -1,5 +1,7 @@
 #include "image/formats/byte_reader.h"
 
+#include "platform/files.h"
+
 namespace {
 
 // Large enough that a file costs few reads, small enough to stay in cache;
@@ -38,7 +40,8 @@ bool ByteReader::open(const char* fileName) {
     if (fileName == nullptr || file != nullptr) {
         return false;
     }
-    file = std::fopen(fileName, "rb");
+    // Only a regular file opens: a folder is a file that cannot be opened.
+    file = openRegularFile(fileName);
     if (file == nullptr) {
         return false;
     }

@@ -126,6 +126,17 @@ TEST(LoadFile, MissingFilesAndWholeNameExtensions) {
     image.loadFile(folder.write("notabitmap.bmp", std::string("PK\3\4 zip")).c_str());
     expectMarker(image);
 
+    // A folder by a picture's name is a file that cannot be opened, for every
+    // reader: the Image is emptied and keeps its comment.
+    for (const char* name : {"folder.tga", "folder.bmp", "folder.pnm"}) {
+        SCOPED_TRACE(name);
+        std::filesystem::create_directories(folder.path / name);
+        fillMarker(image);
+        image.loadFile(folder.file(name).c_str());
+        expectEmpty(image);
+        EXPECT_EQ(image.comment, "marker");
+    }
+
     // A short name without any separator is its own extension: these reach
     // the readers, which find no such file in the working folder.
     const char* bareNames[] = {"tga", "BMP", "pnm"};

@@ -1,0 +1,11 @@
+// UTF-8 to and from the UTF-16 of the Win32 wide-character calls.
+#pragma once
+
+#include <string>
+
+// `wide` receives `text` as UTF-16 when `text` is valid UTF-8 holding at
+// least one character beyond ASCII; false (and `wide` empty) otherwise, when
+// the narrow calls take the name as it is.
+bool widenUtf8(const std::string& text, std::wstring& wide);
+// UTF-8 of a UTF-16 text; unpaired surrogates become U+FFFD.
+std::string narrowToUtf8(const std::wstring& wide);
