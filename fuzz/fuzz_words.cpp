@@ -33,7 +33,7 @@ WordList referenceWords(const std::string& text) {
     std::istringstream in(text);
     WordList words;
     std::string word;
-    while (in >> word) {
+    while (words.size() < WORD_LIST_LIMIT && in >> word) {
         words.push_back(word);
     }
     return words;
@@ -43,7 +43,7 @@ WordList referenceVerses(const std::string& text) {
     std::istringstream in(text);
     WordList verses;
     std::string verse;
-    for (;;) {
+    while (verses.size() < WORD_LIST_LIMIT) {
         const int ch = in.get();
         const int next = in.peek();
         if (ch == std::char_traits<char>::eof() || next == std::char_traits<char>::eof()) {

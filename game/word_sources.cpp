@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/files.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -80,12 +82,14 @@ size_t dropReturnsBeforeLineFeeds(char* data, size_t size, bool moreMayFollow, b
 
 // Reads the file in chunks as a text-mode read delivers it (byte 26 ends the
 // file, a carriage return directly before a line feed vanishes) and hands
-// each run of text to sink(data, size). Nothing is held but one chunk.
+// each run of text to sink(data, size), until the sink returns false or the
+// file ends. Nothing is held but one chunk.
 template <class Sink>
 bool readTextMode(const std::string& fileName, std::string& error, Sink&& sink) {
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    std::string why;
+    std::FILE* file = openRegularFile(fileName, &why);
     if (file == nullptr) {
-        error = "cannot read " + quoted(fileName) + ": " + std::strerror(errno);
+        error = "cannot read " + quoted(fileName) + ": " + why;
         return false;
     }
     // One place in front for a carriage return carried over from the last chunk.
@@ -109,8 +113,8 @@ bool readTextMode(const std::string& fileName, std::string& error, Sink&& sink) 
             ended = true;
         }
         size = dropReturnsBeforeLineFeeds(buffer.get(), size, !ended, carried);
-        if (size > 0)
-            sink(static_cast<const char*>(buffer.get()), size);
+        if (size > 0 && !sink(static_cast<const char*>(buffer.get()), size))
+            break;
     }
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
@@ -125,9 +129,10 @@ bool readTextMode(const std::string& fileName, std::string& error, Sink&& sink) 
 // may span runs.
 class WordCollector {
   public:
-    explicit WordCollector(WordList& words) : words(words) {}
+    explicit WordCollector(WordList& words) : words(words), limit(words.size() + WORD_LIST_LIMIT) {}
 
-    void feed(const char* data, size_t size) {
+    // Takes the next run of text; false once the list is full.
+    bool feed(const char* data, size_t size) {
         const unsigned char* p = reinterpret_cast<const unsigned char*>(data);
         const unsigned char* end = p + size;
         if (!partial.empty()) {
@@ -136,25 +141,29 @@ class WordCollector {
                 ++p;
             partial.append(reinterpret_cast<const char*>(start), static_cast<size_t>(p - start));
             if (p == end)
-                return;
+                return true;
             words.push_back(partial);
             partial.clear();
+            if (words.size() == limit)
+                return false;
         }
         for (;;) {
             while (p != end && spaces.isSpace[*p])
                 ++p;
             if (p == end)
-                return;
+                return true;
             const unsigned char* start = p;
             while (p != end && !spaces.isSpace[*p])
                 ++p;
             if (p == end) {
                 partial.assign(reinterpret_cast<const char*>(start),
                                static_cast<size_t>(p - start));
-                return;
+                return true;
             }
             words.emplace_back(reinterpret_cast<const char*>(start),
                                static_cast<size_t>(p - start));
+            if (words.size() == limit)
+                return false;
         }
     }
 
@@ -167,6 +176,7 @@ class WordCollector {
 
   private:
     WordList& words;
+    const size_t limit;
     std::string partial;
 };
 
@@ -175,32 +185,38 @@ class WordCollector {
 // for the next run, and the last character of the text is never handled.
 class VerseCollector {
   public:
-    explicit VerseCollector(WordList& verses) : verses(verses) {
+    explicit VerseCollector(WordList& verses)
+        : verses(verses), limit(verses.size() + WORD_LIST_LIMIT) {
         verse.reserve(VERSE_TEXT_RESERVE);
     }
 
-    void feed(const char* data, size_t size) {
+    // Takes the next run of text; false once the list is full.
+    bool feed(const char* data, size_t size) {
         size_t i = 0;
         for (;;) {
             if (skipping) {
                 // A reference: drop everything up to and including the next space.
                 const void* space = std::memchr(data + i, ' ', size - i);
                 if (space == nullptr)
-                    return;
+                    return true;
                 i = static_cast<size_t>(static_cast<const char*>(space) - data) + 1;
                 skipping = false;
             }
             if (holding) {
                 if (i == size)
-                    return;
+                    return true;
                 holding = false;
                 i = handle(held, data, i);
+                if (verses.size() == limit)
+                    return false;
                 continue;
             }
             while (i + 1 < size && !skipping) {
                 const char ch = data[i];
                 if (ch == '\n' || isDigit(ch)) {
                     i = handle(ch, data, i + 1);
+                    if (verses.size() == limit)
+                        return false;
                     continue;
                 }
                 // A run of plain characters, up to the last one that can be handled.
@@ -215,7 +231,7 @@ class VerseCollector {
                 held = data[i];
                 holding = true;
             }
-            return;
+            return true;
         }
     }
 
@@ -240,6 +256,7 @@ class VerseCollector {
     }
 
     WordList& verses;
+    const size_t limit;
     std::string verse;
     char held = 0;
     bool holding = false;
@@ -251,8 +268,10 @@ class VerseCollector {
 bool readTextFile(const std::string& fileName, std::string& contents, std::string& error) {
     contents.clear();
     std::string text;
-    if (!readTextMode(fileName, error,
-                      [&text](const char* data, size_t size) { text.append(data, size); }))
+    if (!readTextMode(fileName, error, [&text](const char* data, size_t size) {
+            text.append(data, size);
+            return true;
+        }))
         return false;
     contents.swap(text);
     return true;
@@ -274,7 +293,7 @@ bool loadDictionary(WordList& words, std::string& error, const std::string& file
     words.reserve(DICTIONARY_RESERVE);
     WordCollector collector(words);
     if (!readTextMode(fileName, error, [&collector](const char* data, size_t size) {
-            collector.feed(data, size);
+            return collector.feed(data, size);
         })) {
         words.resize(kept);
         return false;
@@ -292,7 +311,7 @@ bool loadVerses(WordList& words, std::string& error, const std::string& fileName
     words.reserve(VERSE_RESERVE);
     VerseCollector collector(words);
     if (!readTextMode(fileName, error, [&collector](const char* data, size_t size) {
-            collector.feed(data, size);
+            return collector.feed(data, size);
         })) {
         words.resize(kept);
         return false;

@@ -59,9 +59,35 @@ TEST(Dictionary, MissingEmptyAndUnreadableFilesAreReportedByName) {
     EXPECT_FALSE(loadDictionary(words, error, folder.write("blank.dat", " \n\t\r\n")));
     EXPECT_NE(error.find("blank.dat\" holds no words"), std::string::npos) << error;
 
+    // A folder where the file should be cannot be read, by either reader.
     error.clear();
     EXPECT_FALSE(loadDictionary(words, error, folder.path.string()));
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find("\": Is a directory"), std::string::npos) << error;
+    error.clear();
+    EXPECT_FALSE(loadVerses(words, error, folder.path.string()));
+    EXPECT_NE(error.find("\": Is a directory"), std::string::npos) << error;
+}
+
+TEST(WordSources, KeepOnlyTheEntriesADrawCanReach) {
+    // Entries spelled in letters, since a digit would start a verse reference.
+    const auto entry = [](size_t i) {
+        std::string text;
+        for (; i > 0 || text.empty(); i /= 26)
+            text += char('a' + i % 26);
+        return text;
+    };
+    std::string wordFile;
+    std::string verseFile;
+    for (size_t i = 0; i < WORD_LIST_LIMIT + 5000; ++i) {
+        wordFile += entry(i) + (i % 2 ? " " : "\n");
+        verseFile += "that " + entry(i) + "\n\n";
+    }
+    const WordList words = wordsOf(wordFile);
+    const WordList verses = versesOf(verseFile);
+    ASSERT_EQ(words.size(), WORD_LIST_LIMIT);
+    ASSERT_EQ(verses.size(), WORD_LIST_LIMIT);
+    EXPECT_EQ(words.back(), entry(WORD_LIST_LIMIT - 1));
+    EXPECT_EQ(verses.back(), "that " + entry(WORD_LIST_LIMIT - 1));
 }
 
 TEST(Verses, ReferenceIsDroppedAndLineBreaksBecomeSpaces) {
