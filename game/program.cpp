@@ -1,8 +1,6 @@
 #include "game/program.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 
 #include "game/attempt.h"
@@ -10,7 +8,9 @@
 #include "game/game_state.h"
 #include "game/random.h"
 #include "game/results.h"
+#include "image/image.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/gl_window.h"
 #include "platform/input_system.h"
 #include "platform/opengl.h"
@@ -31,15 +31,25 @@ GlWindow window;
 InputSystem input;
 BitmapFont font;
 
-// The glyph sheet must at least be readable; without it every character
-// would be drawn as a solid block.
-bool fontFileReadable(std::string& error) {
-    std::FILE* file = std::fopen(FONT_FILE, "rb");
+// The glyph sheet, read before the window opens and made into the font's
+// texture once there is a context.
+Image glyphSheet;
+
+// Without a glyph sheet every character would be drawn as a solid block:
+// one that cannot be opened, or that holds no picture, stops the program.
+bool readGlyphSheet(std::string& error) {
+    std::string why;
+    std::FILE* file = openRegularFile(FONT_FILE, &why);
     if (file == nullptr) {
-        error = std::string("cannot read \"") + FONT_FILE + "\": " + std::strerror(errno);
+        error = std::string("cannot read \"") + FONT_FILE + "\": " + why;
         return false;
     }
     std::fclose(file);
+    glyphSheet.loadFile(FONT_FILE);
+    if (!glyphSheet.holdsPicture()) {
+        error = std::string("cannot use \"") + FONT_FILE + "\": not an uncompressed TGA picture";
+        return false;
+    }
     return true;
 }
 
@@ -49,7 +59,7 @@ bool startUp(std::vector<std::string> arguments, std::string& error) {
     (void)arguments; // the program has no options
     if (!consoleStartUp(game, std::cin, std::cout, error))
         return false;
-    if (!fontFileReadable(error))
+    if (!readGlyphSheet(error))
         return false;
     return windowStartUp(error);
 }
@@ -72,7 +82,8 @@ bool windowStartUp(std::string& error) {
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.5f);
 
-    font.load(FONT_FILE);
+    font.load(glyphSheet);
+    glyphSheet.clear();
     font.cellWidth = 1.0f;
     font.cellHeight = 1.0f;
 

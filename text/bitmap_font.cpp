@@ -18,13 +18,21 @@ float escapeComponent(char byte) {
 } // namespace
 
 void BitmapFont::load(std::string fileName) {
+    Image sheet;
+    sheet.loadFile(fileName.c_str());
+    load(sheet);
+}
+
+void BitmapFont::load(Image& sheet) {
     if (loaded) {
         glDeleteTextures(1, &texture);
         // The old name is free for reuse by OpenGL; a failed load below must
         // not leave the font drawing with it.
         texture = 0;
     }
-    createTextureFromFile(fileName.c_str(), &texture);
+    if (sheet.holdsPicture()) {
+        createTexture(sheet, &texture, true);
+    }
     setTextureParameters();
     loaded = true;
 }

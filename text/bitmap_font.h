@@ -6,6 +6,8 @@
 
 #include "platform/opengl.h"
 
+class Image;
+
 class BitmapFont {
   public:
     float cellHeight = 1.0f;
@@ -13,7 +15,11 @@ class BitmapFont {
     bool loaded = false;
     GLuint texture = 0;
 
+    // Builds the glyph texture from an image file, or from a glyph sheet
+    // already read (which the texture's making may resample); without a
+    // picture there is no texture.
     void load(std::string fileName);
+    void load(Image& sheet);
     // Draws `text` from the current model-view origin; tab, line feed and
     // "#rgb" colour escapes are in-band controls.
     void drawString(std::string text);
