@@ -24,7 +24,7 @@ void setBufferSize(IDirectInputDevice8A* device) {
     property.diph.dwHeaderSize = sizeof(DIPROPHEADER);
     property.diph.dwObj = 0;
     property.diph.dwHow = DIPH_DEVICE;
-    property.dwData = INPUT_BUFFER_RECORDS;
+    property.dwData = DEVICE_BUFFER_RECORDS;
     device->SetProperty(DIPROP_BUFFERSIZE, &property.diph);
 }
 

@@ -1,5 +1,5 @@
 // InputSystem on Win32: the system keyboard and mouse through DirectInput 8,
-// each with a 16-record event buffer, read once a frame.
+// each buffering its records between frames, read once a frame.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -13,8 +13,12 @@
 #include <cstdint>
 #include <vector>
 
-// Records each device buffers between two polls; later ones are lost.
+// Records each poll takes from a device, in arrival order; the rest wait in
+// the device's buffer for the next poll.
 const DWORD INPUT_BUFFER_RECORDS = 16;
+// Records a device keeps between two polls: far more than anyone can type
+// while the frame loop is held up (beyond them DirectInput drops the newest).
+const DWORD DEVICE_BUFFER_RECORDS = 4096;
 
 class InputSystem {
   public:

@@ -236,6 +236,14 @@ class Program:
     def running(self):
         return self.process.poll() is None
 
+    def hold_up(self):
+        """Stops the program where it is, as a long-running message or a busy
+        system would hold up its frame loop."""
+        os.kill(self.process.pid, signal.SIGSTOP)
+
+    def let_go(self):
+        os.kill(self.process.pid, signal.SIGCONT)
+
     def wait_exit(self, timeout):
         """Exit status, or None when it is still running after `timeout` s."""
         try:
@@ -568,6 +576,10 @@ class Keyboard:
 
     def tap(self, *keys):
         self.xdotool("key", "--delay", "15", *keys)
+
+    def type_fast(self, text):
+        """Types lower-case letters and spaces one millisecond apart."""
+        self.xdotool("type", "--delay", "1", text)
 
     def type_text(self, text):
         """Types `text` key by key; capitals with Shift held around the key."""

@@ -354,32 +354,44 @@ def scenario_verse_mode(options):
 
 
 def scenario_startup_failures(options):
-    """A missing word list and a missing display stop the program with one
+    """Unusable data files and a missing display stop the program with one
     message, before any window exists."""
     newline = options.newline.encode()
 
-    # No dictionary.dat: the message, status 1, and no window shown on the
-    # display (a Windows build under wine may make hidden windows of wine's own).
-    with Session(options, "missing_dictionary", standard_files(verses=b"a b\n\n")) as s:
-        root = s.server.connection.screen().root
-        root.change_attributes(event_mask=Xlib.X.SubstructureNotifyMask)
-        s.server.connection.sync()
-        s.start_program("5\n")
-        status = s.program.wait_exit(15)
-        out, err = s.program.output()
-        expected = b'tapquill: cannot read "dictionary.dat": No such file or directory' + newline
-        check(status == 1, "exit status without dictionary.dat: expected 1, got %s" % status)
-        check(out == options.prompt, "standard output without dictionary.dat: expected only "
-              "the prompt, got %r" % out[len(options.prompt):])
-        check(err == expected, "standard error without dictionary.dat:\n expected %r\n got"
-              "      %r" % (expected, err))
-        s.server.connection.sync()
-        shown = []
-        while s.server.connection.pending_events():
-            event = s.server.connection.next_event()
-            if event.type == Xlib.X.MapNotify:
-                shown.append(hex(event.window.id))
-        check(not shown, "windows were shown without dictionary.dat: %s" % shown)
+    # Each case: the message, status 1, and no window shown on the display (a
+    # Windows build under wine may make hidden windows of wine's own).
+    cases = [
+        ("missing_dictionary", standard_files(verses=b"a b\n\n"), None,
+         b'cannot read "dictionary.dat": No such file or directory'),
+        ("folder_dictionary", standard_files(), "dictionary.dat",
+         b'cannot read "dictionary.dat": Is a directory'),
+        ("text_font", dict(standard_files(dictionary=dictionary_file()),
+                           **{"font.tga": b"a glyph sheet\n"}), None,
+         b'cannot use "font.tga": not an uncompressed TGA picture'),
+    ]
+    for name, files, folder, message in cases:
+        with Session(options, name, files) as s:
+            if folder is not None:
+                os.mkdir(os.path.join(s.workdir, folder))
+            root = s.server.connection.screen().root
+            root.change_attributes(event_mask=Xlib.X.SubstructureNotifyMask)
+            s.server.connection.sync()
+            s.start_program("5\n")
+            status = s.program.wait_exit(15)
+            out, err = s.program.output()
+            expected = b"tapquill: " + message + newline
+            check(status == 1, "%s: exit status: expected 1, got %s" % (name, status))
+            check(out == options.prompt, "%s: standard output: expected only the prompt, got %r"
+                  % (name, out[len(options.prompt):]))
+            check(err == expected, "%s: standard error:\n expected %r\n got      %r"
+                  % (name, expected, err))
+            s.server.connection.sync()
+            shown = []
+            while s.server.connection.pending_events():
+                event = s.server.connection.next_event()
+                if event.type == Xlib.X.MapNotify:
+                    shown.append(hex(event.window.id))
+            check(not shown, "%s: windows were shown: %s" % (name, shown))
 
     # No display at all.
     with Session(options, "no_display", standard_files(dictionary=dictionary_file()),
@@ -395,11 +407,51 @@ def scenario_startup_failures(options):
               "one line 'tapquill: cannot open window: ...', got %r" % err)
 
 
+def scenario_held_up_typing(options):
+    """Keystrokes typed fast while the frame loop is held up all arrive, in
+    order: 300 characters one millisecond apart during 1.5 s."""
+    words = 61
+    target = " ".join(["abcd"] * words)
+    held = target[:300]
+    with Session(options, "held_up_typing", standard_files(dictionary=b"abcd\n")) as s:
+        s.start_program("%d\n" % words)
+        s.wait_for_window()
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+        s.keyboard.hold("Escape")
+        s.wait_for_screen(lambda shot: shot.lit_rows() == [TARGET_ROW]
+                          and shot.read_line(TARGET_ROW).text.startswith("abcd abcd"),
+                          10, "the target of repeated words")
+
+        s.program.hold_up()
+        try:
+            started = time.monotonic()
+            s.keyboard.type_fast(held)
+            time.sleep(max(0.0, 1.5 - (time.monotonic() - started)))
+        finally:
+            s.program.let_go()
+        print("typed %d characters in %.2f s while the program was held up"
+              % (len(held), time.monotonic() - started))
+
+        def typed_tail(shot):
+            line = shot.read_line(TYPED_ROW).text
+            return len(line) >= 10 and held.endswith(line)
+        s.wait_for_screen(typed_tail, 20, "the typed line to end where the held-up typing did")
+        # Only the whole target, every key in its place, completes the attempt
+        # without an error row.
+        s.keyboard.type_text(target[len(held):])
+        shot = s.wait_for_screen(lambda shot: shot.lit_rows() == [SPEED_ROW], 20,
+                                 "the speed row alone after the last characters")
+        print("all %d characters arrived: %s wpm, no errors"
+              % (len(target), speed_text(shot, "white")))
+        s.close_and_check_exit()
+
+
 SCENARIOS = {
     "idle_screen": scenario_idle_screen,
     "word_attempt": scenario_word_attempt,
     "verse_mode": scenario_verse_mode,
     "startup_failures": scenario_startup_failures,
+    "held_up_typing": scenario_held_up_typing,
 }
 
 

@@ -325,7 +325,7 @@ TEST_F(InputDeviceCreation, BothDevicesAreSetUpForBufferedForegroundInput) {
         EXPECT_EQ(device->bufferSizeProperty.diph.dwHeaderSize, 16u);
         EXPECT_EQ(device->bufferSizeProperty.diph.dwObj, 0u);
         EXPECT_EQ(device->bufferSizeProperty.diph.dwHow, static_cast<DWORD>(DIPH_DEVICE));
-        EXPECT_EQ(device->bufferSizeProperty.dwData, 16u);
+        EXPECT_EQ(device->bufferSizeProperty.dwData, 4096u);
     }
     EXPECT_EQ(log,
               (CallLog{"directInput.CreateDevice(keyboard)", "keyboard.SetDataFormat",
