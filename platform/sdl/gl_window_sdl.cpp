@@ -172,7 +172,17 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
     SDL_ShowCursor(this->fullscreen ? SDL_DISABLE : SDL_ENABLE);
-    SDL_DisableScreenSaver();
+    // The screen saver is held off only while the window has the focus:
+    // SDL starts with it held off, and the focus events move it from here on.
+    holdOffScreenSaver(SDL_GetKeyboardFocus() == window);
+}
+
+void GlWindow::holdOffScreenSaver(bool active) {
+    if (active) {
+        SDL_DisableScreenSaver();
+    } else {
+        SDL_EnableScreenSaver();
+    }
 }
 
 bool GlWindow::startVideo() {
@@ -299,9 +309,24 @@ bool GlWindow::handleMessage() {
     }
     if (event.type == SDL_QUIT) {
         quit = 1;
-    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
-               window != nullptr && event.window.windowID == SDL_GetWindowID(window)) {
+        return true;
+    }
+    if (event.type != SDL_WINDOWEVENT || window == nullptr ||
+        event.window.windowID != SDL_GetWindowID(window)) {
+        return true;
+    }
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_CLOSE:
         quit = 1;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        holdOffScreenSaver(true);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        holdOffScreenSaver(false);
+        break;
+    default:
+        break;
     }
     return true;
 }

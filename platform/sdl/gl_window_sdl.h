@@ -34,12 +34,15 @@ class GlWindow {
     // stops SDL; nothing without create.
     void destroy();
     // Takes at most one waiting window-level event without blocking: the quit
-    // request (or the close request of the window) sets `quit`. Key and mouse
-    // events stay queued for InputSystem. True when an event was taken.
+    // request (or the close request of the window) sets `quit`; the window
+    // gaining or losing the focus holds off or lets go the screen saver. Key
+    // and mouse events stay queued for InputSystem. True when an event was
+    // taken.
     bool handleMessage();
     void swapBuffers();
 
   private:
+    void holdOffScreenSaver(bool active);
     bool startVideo();
     bool makeWindowAndContext();
     void applyFullscreen(const SDL_DisplayMode& mode);

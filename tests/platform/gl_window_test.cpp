@@ -253,6 +253,31 @@ TEST_F(GlWindowTest, CloseRequestOfOwnWindowSetsQuitOneEventAPass) {
     EXPECT_EQ(window.quit, 1);
 }
 
+TEST_F(GlWindowTest, ScreenSaverIsHeldOffOnlyWhileTheWindowHasTheFocus) {
+    open();
+    drainWindowEvents();
+    // The offscreen window never had the focus.
+    EXPECT_TRUE(SDL_IsScreenSaverEnabled());
+
+    const auto focusEvent = [this](Uint8 change, Uint32 windowID) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = change;
+        event.window.windowID = windowID;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+        EXPECT_TRUE(window.handleMessage());
+    };
+    const Uint32 own = SDL_GetWindowID(window.window);
+    focusEvent(SDL_WINDOWEVENT_FOCUS_GAINED, own);
+    EXPECT_FALSE(SDL_IsScreenSaverEnabled());
+    focusEvent(SDL_WINDOWEVENT_FOCUS_LOST, own + 100); // another window's
+    EXPECT_FALSE(SDL_IsScreenSaverEnabled());
+    focusEvent(SDL_WINDOWEVENT_FOCUS_LOST, own);
+    EXPECT_TRUE(SDL_IsScreenSaverEnabled());
+    focusEvent(SDL_WINDOWEVENT_FOCUS_GAINED, own);
+    EXPECT_FALSE(SDL_IsScreenSaverEnabled());
+}
+
 // The offscreen driver never gives a window the input focus, so the devices
 // behave as they do while the window is in the background.
 TEST_F(GlWindowTest, InputOnUnfocusedWindowTakesNothingAndBuffersNothing) {
