@@ -4,6 +4,7 @@
 #include <limits>
 #include <ostream>
 
+#include "game/data_files.h"
 #include "game/word_sources.h"
 
 int32_t answerValue(const std::string& answer) {
@@ -35,8 +36,10 @@ bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, std::s
     in >> answer;
     const int32_t value = answerValue(answer);
     game.wordCount = value > MAX_WORD_COUNT ? MAX_WORD_COUNT : value;
+    std::string path;
     if (!answer.empty() && answer[0] >= '0' && answer[0] <= '9')
-        return loadDictionary(game.words, error);
+        return findDataFile(DICTIONARY_FILE, path, error) &&
+               loadDictionary(game.words, error, path);
     game.verseMode = true;
-    return loadVerses(game.words, error);
+    return findDataFile(VERSE_FILE, path, error) && loadVerses(game.words, error, path);
 }

@@ -23,6 +23,6 @@ constexpr int32_t MAX_WORD_COUNT = 10000;
 int32_t answerValue(const std::string& answer);
 
 // Asks the question on `out`, reads one word from `in`, sets wordCount and
-// verseMode and loads the chosen word source from the working directory.
-// False, with `error` set, when the word source cannot be used.
+// verseMode and loads the chosen word source from where the data files are
+// found. False, with `error` set, when the word source cannot be used.
 bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, std::string& error);

@@ -2,13 +2,28 @@
 #include <string>
 #include <vector>
 
+#include "game/data_files.h"
+#include "game/options.h"
 #include "game/program.h"
 
 int main(int argc, char** argv) {
-    // Arguments are accepted and ignored.
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
+
+    const Options options = parseOptions(arguments);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "tapquill: %s\n", options.error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(usageText(describeDataFolders(dataFolders())).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(versionText().c_str(), stdout);
+        return 0;
+    }
 
     std::string error;
     if (!startUp(arguments, error)) {

@@ -5,6 +5,7 @@
 
 #include "game/attempt.h"
 #include "game/console_start_up.h"
+#include "game/data_files.h"
 #include "game/game_state.h"
 #include "game/random.h"
 #include "game/results.h"
@@ -38,16 +39,20 @@ Image glyphSheet;
 // Without a glyph sheet every character would be drawn as a solid block:
 // one that cannot be opened, or that holds no picture, stops the program.
 bool readGlyphSheet(std::string& error) {
+    std::string path;
+    if (!findDataFile(FONT_FILE, path, error)) {
+        return false;
+    }
     std::string why;
-    std::FILE* file = openRegularFile(FONT_FILE, &why);
+    std::FILE* file = openRegularFile(path, &why);
     if (file == nullptr) {
-        error = std::string("cannot read \"") + FONT_FILE + "\": " + why;
+        error = "cannot read \"" + path + "\": " + why;
         return false;
     }
     std::fclose(file);
-    glyphSheet.loadFile(FONT_FILE);
+    glyphSheet.loadFile(path.c_str());
     if (!glyphSheet.holdsPicture()) {
-        error = std::string("cannot use \"") + FONT_FILE + "\": not an uncompressed TGA picture";
+        error = "cannot use \"" + path + "\": not an uncompressed TGA picture";
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Opens `name` for reading in binary mode. Only a regular file opens: a
 // folder, a device or a pipe fails like a file that cannot be opened, and
@@ -13,3 +14,24 @@
 // given) to the cause, such as "No such file or directory" or "Is a
 // directory".
 std::FILE* openRegularFile(const std::string& name, std::string* why = nullptr);
+
+// Whether anything (a file, a folder) exists under `name`.
+bool pathExists(const std::string& name);
+
+// `name` inside `folder`, with the platform's separator; `name` alone when
+// `folder` is empty.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// The working directory as an absolute path, "" when it cannot be told.
+std::string workingFolder();
+
+// The folder that holds the running program, with links resolved; "" when
+// it cannot be told.
+std::string programFolder();
+
+// Where an installed program's data files are, after the working directory:
+// the program's own folder (the build and the Windows folder put them
+// there), then on Linux ../share/tapquill beside it (the installed tree, so
+// that it works wherever it is moved). Folders that cannot be told are left
+// out.
+std::vector<std::string> installedDataFolders();

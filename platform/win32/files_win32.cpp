@@ -39,3 +39,66 @@ std::FILE* openRegularFile(const std::string& name, std::string* why) {
     }
     return file;
 }
+
+bool pathExists(const std::string& name) {
+    std::wstring wide;
+    const DWORD attributes =
+        widenUtf8(name, wide) ? GetFileAttributesW(wide.c_str()) : GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) {
+        return name;
+    }
+    const char last = folder.back();
+    return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
+}
+
+std::string workingFolder() {
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    if (length == 0) {
+        return std::string();
+    }
+    std::wstring buffer(length, L'\0');
+    const DWORD written = GetCurrentDirectoryW(length, &buffer[0]);
+    if (written == 0 || written >= length) {
+        return std::string();
+    }
+    buffer.resize(written);
+    return narrowToUtf8(buffer);
+}
+
+std::string programFolder() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return std::string();
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        if (buffer.size() >= 32768) {
+            return std::string();
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    const size_t separator = buffer.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) {
+        return std::string();
+    }
+    // Keep the separator of a drive's root ("C:\").
+    const size_t end = separator > 0 && buffer[separator - 1] == L':' ? separator + 1 : separator;
+    return narrowToUtf8(buffer.substr(0, end));
+}
+
+std::vector<std::string> installedDataFolders() {
+    const std::string program = programFolder();
+    if (program.empty()) {
+        return {};
+    }
+    return {program};
+}

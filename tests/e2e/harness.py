@@ -667,11 +667,14 @@ class Session:
     def display_name(self):
         return None if self.server is None else self.server.display_name
 
-    def start_program(self, answer, env=None):
-        """Starts the program, checks the prompt byte for byte, answers it."""
+    def start_program(self, answer, env=None, command=None):
+        """Starts the program (or `command`), checks the prompt byte for byte,
+        answers it."""
         if env is None:
             env = program_environment(self.display_name)
-        self.program = Program(program_command(self.options.program), self.workdir, env).start()
+        if command is None:
+            command = program_command(self.options.program)
+        self.program = Program(command, self.workdir, env).start()
         prompt = self.options.prompt
         out = self.program.wait_for_stdout(len(prompt), 20)
         check(out == prompt, "console prompt:\n expected %r\n read     %r" % (prompt, out))

@@ -12,16 +12,21 @@ its console (crlf for a Windows build).
 import argparse
 import os
 import re
+import shutil
+import subprocess
 import sys
+import tempfile
 import time
+import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness import (  # noqa: E402
     CLIENT_SIZE, ERROR_TEXT, ERROR_TEXT_ROW, IDLE_TARGET, IDLE_TYPED, PERCENT_COLUMN,
-    PERCENT_ROW, PROMPT, SPEED_PATTERN, SPEED_ROW, TARGET_ROW, TYPED_ROW, Session,
-    TestFailure, check, float32, format_float, grid_text, program_environment,
+    PERCENT_ROW, PROMPT, SPEED_PATTERN, SPEED_ROW, TARGET_ROW, TYPED_ROW, Program, Session,
+    TestFailure, check, float32, format_float, grid_text, program_command, program_environment,
     standard_files, uptime_clocks)
+import glyph_sheet  # noqa: E402
 
 import Xlib.X  # noqa: E402
 
@@ -359,10 +364,13 @@ def scenario_startup_failures(options):
     newline = options.newline.encode()
 
     # Each case: the message, status 1, and no window shown on the display (a
-    # Windows build under wine may make hidden windows of wine's own).
+    # Windows build under wine may make hidden windows of wine's own). A file
+    # missing from the working directory is looked for beside the program
+    # too, so that case runs a copy of the program kept apart from the data.
+    nowhere = re.compile(rb'cannot find "dictionary\.dat" in the working directory \(.+\)'
+                         rb"(, .+)? or .+")
     cases = [
-        ("missing_dictionary", standard_files(verses=b"a b\n\n"), None,
-         b'cannot read "dictionary.dat": No such file or directory'),
+        ("missing_dictionary", standard_files(verses=b"a b\n\n"), None, nowhere),
         ("folder_dictionary", standard_files(), "dictionary.dat",
          b'cannot read "dictionary.dat": Is a directory'),
         ("text_font", dict(standard_files(dictionary=dictionary_file()),
@@ -371,27 +379,27 @@ def scenario_startup_failures(options):
     ]
     for name, files, folder, message in cases:
         with Session(options, name, files) as s:
+            command = None
             if folder is not None:
                 os.mkdir(os.path.join(s.workdir, folder))
-            root = s.server.connection.screen().root
-            root.change_attributes(event_mask=Xlib.X.SubstructureNotifyMask)
-            s.server.connection.sync()
-            s.start_program("5\n")
+            if isinstance(message, re.Pattern):
+                command = program_apart(options, os.path.join(s.workdir, "apart"))
+            watch_for_windows(s)
+            s.start_program("5\n", command=command)
             status = s.program.wait_exit(15)
             out, err = s.program.output()
-            expected = b"tapquill: " + message + newline
             check(status == 1, "%s: exit status: expected 1, got %s" % (name, status))
             check(out == options.prompt, "%s: standard output: expected only the prompt, got %r"
                   % (name, out[len(options.prompt):]))
-            check(err == expected, "%s: standard error:\n expected %r\n got      %r"
-                  % (name, expected, err))
-            s.server.connection.sync()
-            shown = []
-            while s.server.connection.pending_events():
-                event = s.server.connection.next_event()
-                if event.type == Xlib.X.MapNotify:
-                    shown.append(hex(event.window.id))
-            check(not shown, "%s: windows were shown: %s" % (name, shown))
+            check(err.startswith(b"tapquill: ") and err.endswith(newline)
+                  and err.count(b"\n") == 1, "%s: expected one line on standard error, got %r"
+                  % (name, err))
+            line = err[len(b"tapquill: "):-len(newline)]
+            matched = (message.fullmatch(line) is not None if isinstance(message, re.Pattern)
+                       else line == message)
+            check(matched, "%s: standard error:\n expected %r\n got      %r"
+                  % (name, getattr(message, "pattern", message), line))
+            check(not windows_shown(s), "%s: windows were shown" % name)
 
     # No display at all.
     with Session(options, "no_display", standard_files(dictionary=dictionary_file()),
@@ -446,12 +454,137 @@ def scenario_held_up_typing(options):
         s.close_and_check_exit()
 
 
+def program_apart(options, folder):
+    """The program's command with the program copied alone into `folder`."""
+    command = program_command(options.program)
+    os.makedirs(folder)
+    copy = os.path.join(folder, os.path.basename(command[-1]))
+    shutil.copy(command[-1], copy)
+    return command[:-1] + [copy]
+
+
+def watch_for_windows(session):
+    """Starts noting every window mapped on the session's display."""
+    root = session.server.connection.screen().root
+    root.change_attributes(event_mask=Xlib.X.SubstructureNotifyMask)
+    session.server.connection.sync()
+
+
+def windows_shown(session):
+    session.server.connection.sync()
+    shown = []
+    while session.server.connection.pending_events():
+        event = session.server.connection.next_event()
+        if event.type == Xlib.X.MapNotify:
+            shown.append(hex(event.window.id))
+    return shown
+
+
+def scenario_options(options):
+    """--help and --version answer and exit 0; an unknown option or a stray
+    argument is refused in one line with status 2. None of them asks the
+    question or opens a window."""
+    newline = options.newline.encode()
+    usage = re.compile(rb"Usage: tapquill \[OPTION\]\.\.\." + re.escape(newline) + rb".*"
+                       rb"--help.*--version.*dictionary\.dat.*working directory.*", re.S)
+    version = re.compile(rb"tapquill \d+\.\d+\.\d+" + re.escape(newline))
+    cases = [
+        (["--help"], 0, usage, None),
+        (["--version"], 0, version, None),
+        (["--bogus"], 2, None, b'unknown option "--bogus" (see tapquill --help)'),
+        (["--help", "words"], 2, None, b'unexpected argument "words" (see tapquill --help)'),
+    ]
+    for arguments, expected_status, out_pattern, message in cases:
+        name = "options " + " ".join(arguments)
+        with Session(options, "options", standard_files(dictionary=dictionary_file())) as s:
+            watch_for_windows(s)
+            command = program_command(options.program) + arguments
+            program = Program(command, s.workdir, program_environment(s.display_name)).start()
+            program.answer("5\n")
+            status = program.wait_exit(20)
+            out, err = program.output()
+            check(status == expected_status, "%s: exit status %s, expected %d"
+                  % (name, status, expected_status))
+            if out_pattern is not None:
+                check(out_pattern.fullmatch(out) is not None and err == b"",
+                      "%s: unexpected output %r, error %r" % (name, out, err))
+            else:
+                expected = b"tapquill: " + message + newline
+                check(out == b"" and err == expected, "%s: expected only %r on standard error, "
+                      "got output %r, error %r" % (name, expected, out, err))
+            check(not windows_shown(s), "%s: a window was shown" % name)
+
+
+def expect_idle_screen(options, name, command):
+    """The program, started from an empty working folder, shows the idle
+    screen and closes cleanly."""
+    with Session(options, name, {}) as s:
+        s.start_program("5\n", command=command)
+        s.wait_for_window()
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 20, "the idle screen")
+        s.close_and_check_exit()
+
+
+def scenario_installed_package(options):
+    """The Debian package unpacked into a scratch root: its program, started
+    from a folder without data files, finds the installed ones and shows the
+    idle screen; so does the whole tree moved elsewhere, through the link in
+    games/."""
+    check(options.package and os.path.isfile(options.package),
+          "--package must name the built .deb, not %r" % options.package)
+    scratch = tempfile.mkdtemp(prefix="tapquill-package-")
+    try:
+        root = os.path.join(scratch, "root")
+        subprocess.run(["dpkg-deb", "-x", options.package, root], check=True)
+        # The screen is read through the tests' own glyph sheet.
+        glyph_sheet.write_glyph_sheet(os.path.join(root, "usr/share/tapquill/font.tga"))
+        expect_idle_screen(options, "installed_package", [os.path.join(root, "usr/bin/tapquill")])
+        moved = os.path.join(scratch, "moved", "elsewhere")
+        os.makedirs(os.path.dirname(moved))
+        os.rename(root, moved)
+        expect_idle_screen(options, "moved_package", [os.path.join(moved, "usr/games/tapquill")])
+        print("the unpacked package runs from an empty folder, in place and moved")
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+def scenario_unzipped_program(options):
+    """The Windows zip unpacked anywhere: its program, started from another
+    working folder, finds its data beside itself and shows the idle screen."""
+    check(options.package and os.path.isfile(options.package),
+          "--package must name the built .zip, not %r" % options.package)
+    scratch = tempfile.mkdtemp(prefix="tapquill-zip-")
+    try:
+        with zipfile.ZipFile(options.package) as archive:
+            archive.extractall(scratch)
+        folders = [entry for entry in os.listdir(scratch)
+                   if os.path.isfile(os.path.join(scratch, entry, "tapquill.exe"))]
+        check(len(folders) == 1, "the zip holds %s, not one folder with tapquill.exe"
+              % os.listdir(scratch))
+        folder = os.path.join(scratch, folders[0])
+        for text in ("README.txt", "LICENSE.txt", "DATA-LICENSES.txt"):
+            with open(os.path.join(folder, text), "rb") as notes:
+                data = notes.read()
+            check(b"\r\n" in data and b"\n" not in data.replace(b"\r\n", b""),
+                  "%s does not have CR LF line ends throughout" % text)
+        glyph_sheet.write_glyph_sheet(os.path.join(folder, "font.tga"))
+        # The emulator's command with the unpacked program in place of the built one.
+        command = program_command(options.program)[:-1] + [os.path.join(folder, "tapquill.exe")]
+        expect_idle_screen(options, "unzipped_program", command)
+        print("the unzipped program runs from another folder")
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
 SCENARIOS = {
     "idle_screen": scenario_idle_screen,
     "word_attempt": scenario_word_attempt,
     "verse_mode": scenario_verse_mode,
     "startup_failures": scenario_startup_failures,
     "held_up_typing": scenario_held_up_typing,
+    "options": scenario_options,
+    "installed_package": scenario_installed_package,
+    "unzipped_program": scenario_unzipped_program,
 }
 
 
@@ -462,6 +595,7 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--artifacts", default=os.path.join("/tmp", "tapquill-e2e"))
     parser.add_argument("--newline", choices=("lf", "crlf"), default="lf")
+    parser.add_argument("--package", help="the built package, for the package scenarios")
     parser.add_argument("--client-size", default="%dx%d" % CLIENT_SIZE,
                         help="the client area to expect, WxH, or 'platform' to take what the "
                              "X server reports")

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "game/console_start_up.h"
+#include "platform/files.h"
 #include "tests/game/test_files.h"
 
 namespace {
@@ -90,18 +91,21 @@ TEST(ConsoleStartUp, AnswerValueSaturatesInsteadOfOverflowing) {
     EXPECT_EQ(answerValue("-"), 0);
 }
 
-TEST(ConsoleStartUp, AMissingWordSourceIsAnErrorNamingTheFile) {
+TEST(ConsoleStartUp, AMissingWordSourceIsAnErrorNamingTheFileAndThePlacesLooked) {
     TempFolder empty;
     WorkingDirectory inFolder(empty.path);
+    // Nothing beside this test program either.
+    const std::string working = " in the working directory (" + workingFolder() + ")";
     GameState game;
     std::ostringstream out;
     std::string error;
     std::istringstream words("5");
     EXPECT_FALSE(consoleStartUp(game, words, out, error));
-    EXPECT_EQ(error, "cannot read \"dictionary.dat\": No such file or directory");
+    EXPECT_EQ(error.rfind("cannot find \"dictionary.dat\"" + working, 0), 0u) << error;
+    EXPECT_NE(error.find(programFolder()), std::string::npos) << error;
     std::istringstream verses("five");
     EXPECT_FALSE(consoleStartUp(game, verses, out, error));
-    EXPECT_EQ(error, "cannot read \"bible.dat\": No such file or directory");
+    EXPECT_EQ(error.rfind("cannot find \"bible.dat\"" + working, 0), 0u) << error;
 }
 
 } // namespace
