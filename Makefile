@@ -3,7 +3,8 @@
 #   make test    install what is missing, build, and run every test headless
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-asan windows test-windows fuzz bench format clean
+.PHONY: all deps build run test test-asan windows test-windows package package-windows fuzz \
+	bench format clean
 
 all: build
 
@@ -37,6 +38,18 @@ windows: deps
 
 test-windows: windows
 	ctest --preset windows -j $(JOBS)
+
+# The Debian package, build/tapquill_<version>_<architecture>.deb, and the
+# Windows zip, build-windows/tapquill-<version>-win64.zip.
+package: deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target tapquill tapquill_docs
+	cd build && cpack -G DEB
+
+package-windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target tapquill
+	cd build-windows && cpack -G ZIP
 
 # Each libFuzzer harness for FUZZ_SECONDS (default 5 minutes) on a scratch copy of
 # the corpus (build-fuzz/fuzz-work/); findings land in build-fuzz/fuzz-work/*/artifacts/.
