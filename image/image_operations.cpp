@@ -10,20 +10,31 @@ constexpr int32_t POWER_OF_TWO_COUNT = 12;
 constexpr int32_t POWERS_OF_TWO[POWER_OF_TWO_COUNT] = {1,  2,   4,   8,   16,   32,
                                                        64, 128, 256, 512, 1024, 2048};
 
-// Truncation toward zero that stays defined for any float: positions far
-// outside every picture are all clamped to its edge by getPixel anyway.
-int32_t truncateToInt(float value) {
-    constexpr float LIMIT = 1.0e9f;
+// A coordinate split into its integer part, truncated toward zero, and the
+// fraction left over. Integer parts beyond +-2^30 are clamped there: that is
+// far past every side an Image can have, so getPixel clamps them to the same
+// edge pixel as the true index, and index + 1 still fits. Floats that large
+// are whole numbers, so their fraction is 0 either way. An infinite
+// coordinate lies past every finite one: fraction 0 at the clamped index.
+// Not a number gives index 0 and leaves the fraction not a number.
+struct SplitCoordinate {
+    int32_t whole;
+    float fraction;
+};
+
+SplitCoordinate splitCoordinate(float value) {
+    constexpr int32_t LIMIT = int32_t(1) << 30;
     if (value != value) {
-        return 0;
+        return {0, value};
     }
-    if (value >= LIMIT) {
-        return int32_t(LIMIT);
+    if (value >= float(LIMIT)) {
+        return {LIMIT, 0.0f};
     }
-    if (value <= -LIMIT) {
-        return -int32_t(LIMIT);
+    if (value <= -float(LIMIT)) {
+        return {-LIMIT, 0.0f};
     }
-    return int32_t(value);
+    const int32_t whole = int32_t(value);
+    return {whole, value - float(whole)};
 }
 
 // Index into POWERS_OF_TWO for one side, or -1 when the side is already a
@@ -73,10 +84,12 @@ float minOf3(const float* values) {
 }
 
 void Image::sample(float* out, float x, float y) const {
-    const int32_t ix = truncateToInt(x);
-    const int32_t iy = truncateToInt(y);
-    const float fx = x - float(ix);
-    const float fy = y - float(iy);
+    const SplitCoordinate splitX = splitCoordinate(x);
+    const SplitCoordinate splitY = splitCoordinate(y);
+    const int32_t ix = splitX.whole;
+    const int32_t iy = splitY.whole;
+    const float fx = splitX.fraction;
+    const float fy = splitY.fraction;
 
     float p00[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     float p10[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -104,9 +117,10 @@ struct Tap {
 };
 
 Tap tapAt(float position, int32_t size) {
-    const int32_t whole = truncateToInt(position);
+    const SplitCoordinate split = splitCoordinate(position);
+    const int32_t whole = split.whole;
     Tap tap;
-    tap.fraction = position - float(whole);
+    tap.fraction = split.fraction;
     tap.low = size_t(std::clamp(whole, 0, size - 1));
     tap.high = size_t(std::clamp(whole + 1, 0, size - 1));
     return tap;
