@@ -201,6 +201,28 @@ inline bool readSample(ByteReader& reader, int32_t& value) {
     return true;
 }
 
+// One sample of a plain bitmap (P1): a '0' or '1' after optional white
+// space. Bits need no white space between them, so "010" is three samples.
+// Any other character, or the end of the file, is a sample that cannot be
+// read, with the same outcome as an unreadable integer.
+inline bool readBit(ByteReader& reader, int32_t& value) {
+    if (reader.failed) {
+        return false;
+    }
+    int c = reader.peek();
+    while (isStreamSpace(c)) {
+        ++reader.next;
+        c = reader.peek();
+    }
+    if (c != '0' && c != '1') {
+        reader.failed = true;
+        return false;
+    }
+    ++reader.next;
+    value = c - '0';
+    return true;
+}
+
 // Sample value -> stored component for the plain kinds, with a table for
 // the common sample values and the same arithmetic for the rest.
 class PlainSampleScale {
@@ -233,8 +255,9 @@ class PlainSampleScale {
     float table[TABLE_SIZE];
 };
 
-// Plain rows (P1, P2, P3): one decimal integer per sample. A sample that
-// cannot be read repeats the last one read for the same component.
+// Plain rows: one decimal integer per sample (P2, P3) or one bit character
+// per sample (P1). A sample that cannot be read repeats the last one read
+// for the same component.
 void readPlainSamples(ByteReader& reader, Image& image, int32_t kind, int32_t maxval) {
     const PlainSampleScale scale(image, kind, maxval);
     int32_t last[3] = {0, 0, 0};
@@ -251,6 +274,11 @@ void readPlainSamples(ByteReader& reader, Image& image, int32_t kind, int32_t ma
                 target[0] = scale(last[0]);
                 target[1] = scale(last[1]);
                 target[2] = scale(last[2]);
+            }
+        } else if (kind == 1) {
+            for (; target != rowEnd; ++target) {
+                readBit(reader, last[0]);
+                *target = scale(last[0]);
             }
         } else {
             for (; target != rowEnd; ++target) {

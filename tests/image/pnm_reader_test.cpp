@@ -88,6 +88,63 @@ TEST(PnmReader, WorkedExamplesOfEachKind) {
     EXPECT_EQ(floatsOf(plainColour), (std::vector<float>{1.0f, 0.0f, 3.0f / 7.0f}));
 }
 
+TEST(PnmReader, PlainBitmapBitsNeedNoWhiteSpace) {
+    TempFolder folder;
+    const float b = 0.0f;
+    const float w = WHITE;
+    struct Case {
+        std::string text;
+        std::vector<float> expected; // bottom row first
+    };
+    const Case cases[] = {
+        {"P1\n3 2\n010\n101\n", {b, w, b, w, b, w}},
+        {"P1 3 2 010101", {b, w, b, w, b, w}},
+        {"P1 3 2 0 1\t0\r\n1\v0\f1", {b, w, b, w, b, w}},
+        {"P1 10 1 1111111111", std::vector<float>(10, b)},
+        {"P1 4 1 01", {w, b, b, b}},
+        // Any other character is unreadable: the last bit read repeats.
+        {"P1 4 1 10x1", {b, w, w, w}},
+        {"P1 4 1 1 2 0", {b, b, b, b}},
+        {"P1 4 1 0 +1 1", {w, w, w, w}},
+        {"P1 4 1 1#c\n0 0 0", {b, b, b, b}},
+        {"P1 4 1 01\xB0"
+         "0",
+         {w, b, b, b}},
+        {"P1 3 1 -0 1 1", {w, w, w}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(floatsOf(loadText(folder, c.text)), c.expected);
+    }
+
+    // As Netpbm writes plain bitmaps: runs of bits, lines wrapped at 70
+    // characters. The same picture as a raw bitmap reads the same.
+    const int width = 75;
+    const int height = 3;
+    std::string plain = "P1\n" + std::to_string(width) + " " + std::to_string(height) + "\n";
+    std::string raw = "P4\n" + std::to_string(width) + " " + std::to_string(height) + "\n";
+    for (int y = 0; y < height; ++y) {
+        std::string bits;
+        uint8_t byte = 0;
+        for (int x = 0; x < width; ++x) {
+            const bool black = (x * 7 + y * 3) % 5 < 2;
+            bits.push_back(black ? '1' : '0');
+            byte = uint8_t(byte | (black ? 0x80 >> (x % 8) : 0));
+            if (x % 8 == 7 || x == width - 1) {
+                raw.push_back(char(byte));
+                byte = 0;
+            }
+        }
+        plain += bits.substr(0, 70) + "\n" + bits.substr(70) + "\n";
+    }
+    const Image fromPlain = loadText(folder, plain);
+    const Image fromRaw = loadText(folder, raw);
+    ASSERT_EQ(fromPlain.width, width);
+    EXPECT_EQ(floatsOf(fromPlain), floatsOf(fromRaw));
+    EXPECT_EQ(at(fromPlain, 2, 2), WHITE);
+    EXPECT_EQ(at(fromPlain, 5, 2), 0.0f);
+}
+
 TEST(PnmReader, EveryRawByteValueScalesByMaxval) {
     TempFolder folder;
     std::string grey = "P5 256 1 255\n";
