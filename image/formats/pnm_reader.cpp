@@ -87,25 +87,59 @@ SampleTable rawSampleTable(const Image& image, int32_t maxval, bool grey) {
     return table;
 }
 
-// Raw rows of one byte per sample (P5) or three (P6), top row first.
-template <size_t UNIT>
-void readRawSamples(ByteReader& reader, Image& image, const SampleTable& table) {
+// Two-byte raw sample (maxval above 255), most significant byte first ->
+// stored component.
+class WideSampleScale {
+  public:
+    WideSampleScale(const Image& image, int32_t maxval, bool grey)
+        : image(image), divisor(float(maxval)), grey(grey) {}
+    float operator()(const uint8_t* bytes) const {
+        const float sample = float((uint32_t(bytes[0]) << 8) | bytes[1]) / divisor;
+        return grey ? luminanceOfGrey(image, sample) : sample;
+    }
+
+  private:
+    const Image& image;
+    float divisor;
+    bool grey;
+};
+
+// Raw rows (P5, P6), top row first: CHANNELS samples per pixel of
+// SAMPLE_BYTES bytes each, turned into components by `scale`. A pixel cut
+// short by the end of the file keeps, byte position by byte position, the
+// bytes last read there.
+template <size_t CHANNELS, size_t SAMPLE_BYTES, class Scale>
+void readRawSamples(ByteReader& reader, Image& image, const Scale& scale) {
+    constexpr size_t UNIT = CHANNELS * SAMPLE_BYTES;
     uint8_t last[UNIT] = {};
-    const size_t rowFloats = size_t(image.width) * UNIT;
+    const size_t rowFloats = size_t(image.width) * CHANNELS;
     for (int32_t y = 0; y < image.height; ++y) {
         float* row = image.pixels + size_t(image.height - 1 - y) * rowFloats;
         readUnits<UNIT>(
             reader, last, size_t(image.width),
-            [row, &table](const uint8_t* source, size_t units, size_t first, auto stride) {
-                decodeStreamed<UNIT, decltype(stride)::value>(
-                    source, units, row + first * UNIT, [&table](const uint8_t* bytes, float* out) {
-                        for (size_t k = 0; k < UNIT; ++k) {
-                            out[k] = table.value[bytes[k]];
+            [row, &scale](const uint8_t* source, size_t units, size_t first, auto stride) {
+                decodeStreamed<CHANNELS, decltype(stride)::value>(
+                    source, units, row + first * CHANNELS,
+                    [&scale](const uint8_t* bytes, float* out) {
+                        for (size_t k = 0; k < CHANNELS; ++k) {
+                            out[k] = scale(bytes + k * SAMPLE_BYTES);
                         }
                     });
             });
     }
     finishStreamedFloats();
+}
+
+// Raw samples of one byte each (maxval up to 255), or two above that.
+template <size_t CHANNELS> void readRawRaster(ByteReader& reader, Image& image, int32_t maxval) {
+    const bool grey = CHANNELS == 1;
+    if (maxval > 255) {
+        readRawSamples<CHANNELS, 2>(reader, image, WideSampleScale(image, maxval, grey));
+        return;
+    }
+    const SampleTable table = rawSampleTable(image, maxval, grey);
+    readRawSamples<CHANNELS, 1>(reader, image,
+                                [&table](const uint8_t* bytes) { return table.value[bytes[0]]; });
 }
 
 // Raw bitmap rows (P4): eight pixels per byte, most significant bit first,
@@ -364,10 +398,10 @@ void Image::loadPnm(const char* fileName) {
         readRawBits(reader, *this, luminanceOfGrey(*this, 1.0f));
         break;
     case 5:
-        readRawSamples<1>(reader, *this, rawSampleTable(*this, maxval, true));
+        readRawRaster<1>(reader, *this, maxval);
         break;
     case 6:
-        readRawSamples<3>(reader, *this, rawSampleTable(*this, maxval, false));
+        readRawRaster<3>(reader, *this, maxval);
         break;
     default:
         readPlainSamples(reader, *this, kind, maxval);

@@ -78,11 +78,13 @@ TEST(PnmReader, WorkedExamplesOfEachKind) {
     const Image wide = loadText(folder, "P4\n10 2\n" + std::string("\x81\x7F\x00\xBF", 4));
     EXPECT_EQ(floatsOf(wide), greys({1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1, 1, 0, 1, 0}));
 
-    // Values above maxval are not clamped; raw samples ignore a maxval above 255.
+    // Values above maxval are not clamped; above a maxval of 255 raw samples
+    // take two bytes, most significant first.
     const Image fifteen = loadText(folder, "P5 2 1 15\n" + std::string("\x0F\x10", 2));
     EXPECT_EQ(floatsOf(fifteen), greys({1.0f, 16.0f / 15.0f}));
-    const Image deep = loadText(folder, "P6 1 1 1000\n" + std::string("\xFA\x0A\x00", 3));
-    EXPECT_EQ(floatsOf(deep), (std::vector<float>{250.0f / 1000.0f, 10.0f / 1000.0f, 0.0f}));
+    const Image deep =
+        loadText(folder, "P6 1 1 1000\n" + std::string("\x00\xFA\x00\x0A\x04\x00", 6));
+    EXPECT_EQ(floatsOf(deep), (std::vector<float>{250.0f / 1000.0f, 10.0f / 1000.0f, 1.024f}));
 
     const Image plainColour = loadText(folder, "P3 1 1 7 7 0 3");
     EXPECT_EQ(floatsOf(plainColour), (std::vector<float>{1.0f, 0.0f, 3.0f / 7.0f}));
@@ -199,6 +201,33 @@ TEST(PnmReader, HeaderCommentsAndWhiteSpace) {
     EXPECT_EQ(atEnd.comment, "markertail");
     atEnd.comment = "marker";
     expectMarker(atEnd);
+}
+
+TEST(PnmReader, RawSamplesAboveMaxval255TakeTwoBytes) {
+    TempFolder folder;
+    const auto raw = [](const char* bytes, size_t size) { return std::string(bytes, size); };
+    struct Case {
+        std::string text;
+        std::vector<float> expected; // bottom row first
+    };
+    const float full = 65535.0f;
+    const Case cases[] = {
+        {"P5 2 2 65535\n" + raw("\xFF\xFF\x00\x00\x80\x00\x00\xFF", 8),
+         greys({32768 / full, 255 / full, 1, 0})},
+        {"P5 2 1 256\n" + raw("\x01\x00\x00\xFF", 4), greys({1, 255 / 256.0f})},
+        {"P6 2 1 1023\n" + raw("\x03\xFF\x00\x00\x01\x00\x00\x01\x02\x00\x03\xFF", 12),
+         {1, 0, 256 / 1023.0f, 1 / 1023.0f, 512 / 1023.0f, 1}},
+        // Cut short: each byte position keeps the byte last read there.
+        {"P5 3 1 65535\n" + raw("\x12\x34\x56", 3),
+         greys({0x1234 / full, 0x5634 / full, 0x5634 / full})},
+        {"P6 3 1 65535\n" + raw("\x00\x01\x00\x02\x00\x03\xAA\xBB\xCC", 9),
+         {1 / full, 2 / full, 3 / full, 0xAABB / full, 0xCC02 / full, 3 / full, 0xAABB / full,
+          0xCC02 / full, 3 / full}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 12));
+        EXPECT_EQ(floatsOf(loadText(folder, c.text)), c.expected);
+    }
 }
 
 TEST(PnmReader, SkipPnmFillerStopsAtTheFirstOtherCharacter) {
