@@ -331,7 +331,7 @@ void Image::skipPnmFiller(ByteReader& stream) {
     }
     for (;;) {
         const int c = stream.peek();
-        if (c == ' ' || c == '\t' || c == '\n') {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
             ++stream.next;
             continue;
         }

@@ -203,6 +203,26 @@ TEST(PnmReader, HeaderCommentsAndWhiteSpace) {
     expectMarker(atEnd);
 }
 
+TEST(PnmReader, CarriageReturnsAreHeaderFiller) {
+    TempFolder folder;
+    struct Case {
+        std::string text;
+        std::string comment;
+        std::vector<float> expected;
+    };
+    const Case cases[] = {
+        {"P2\r\n# by hand\r\n2 1\r\n#max\r\n255\r\n0 255\r\n", " by hand\rmax\r", greys({0, 1})},
+        {"P2\n\r#c\n1 1 1 0", "c", greys({0})},
+        {"P6\r\n#\r\n1 1\r\n255\n" + std::string("\x00\xFF\x00", 3), "\r", {0, 1, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Image image = loadText(folder, c.text);
+        EXPECT_EQ(image.comment, c.comment);
+        EXPECT_EQ(floatsOf(image), c.expected);
+    }
+}
+
 TEST(PnmReader, RawSamplesAboveMaxval255TakeTwoBytes) {
     TempFolder folder;
     const auto raw = [](const char* bytes, size_t size) { return std::string(bytes, size); };
@@ -232,15 +252,15 @@ TEST(PnmReader, RawSamplesAboveMaxval255TakeTwoBytes) {
 
 TEST(PnmReader, SkipPnmFillerStopsAtTheFirstOtherCharacter) {
     TempFolder folder;
-    const std::string name = folder.write("f.txt", " \t\n#a b\n# c\n\r# d\n7");
+    const std::string name = folder.write("f.txt", " \t\n#a b\n# c\r\n\r# d\n\v7");
     ByteReader reader;
     ASSERT_TRUE(reader.open(name.c_str()));
     Image image;
     image.skipPnmFiller(reader);
-    EXPECT_EQ(image.comment, "a b c");
-    EXPECT_EQ(reader.peek(), '\r');
+    EXPECT_EQ(image.comment, "a b c\r d");
+    EXPECT_EQ(reader.peek(), '\v');
     image.skipPnmFiller(reader);
-    EXPECT_EQ(reader.peek(), '\r');
+    EXPECT_EQ(reader.peek(), '\v');
 }
 
 TEST(PnmReader, RejectedHeadersLeaveTheImageUntouched) {
@@ -251,7 +271,6 @@ TEST(PnmReader, RejectedHeadersLeaveTheImageUntouched) {
         "P0 1 1 1 0",
         "P",
         "",
-        "P2\n\r#c\n1 1 1 0",
         "P2 x 1 1 0",
         "P2 1 1",
         "P2 -1 1 1 0",
