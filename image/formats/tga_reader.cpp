@@ -19,8 +19,10 @@ enum TgaType : int32_t {
 
 struct TgaHeader {
     int32_t idLength = 0;
+    int32_t mapType = 0;
     int32_t imageType = 0;
     int32_t mapLength = 0;
+    int32_t entryBits = 0;
     int32_t entryBytes = 0;
     int32_t width = 0;
     int32_t height = 0;
@@ -38,8 +40,10 @@ TgaHeader readHeader(ByteReader& reader) {
     }
     TgaHeader header;
     header.idLength = bytes[0];
+    header.mapType = bytes[1];
     header.imageType = bytes[2];
     header.mapLength = signed16(bytes + 5);
+    header.entryBits = bytes[7];
     header.entryBytes = bytes[7] / 8;
     header.width = signed16(bytes + 12);
     header.height = signed16(bytes + 14);
@@ -59,6 +63,11 @@ std::string readIdField(ByteReader& reader, int32_t length) {
         }
     }
     return text;
+}
+
+// Bytes of one colour map entry of `bits` bits (15 bits take two).
+size_t entryByteCount(int32_t bits) {
+    return bits == 15 ? 2 : size_t(bits / 8);
 }
 
 // Format and channel count of an entry or pixel of 1 to 4 bytes.
@@ -196,6 +205,10 @@ void Image::loadTga(const char* fileName) {
         const int32_t pixelFormat = formatForBytes(unitBytes);
         if (pixelFormat == FORMAT_NONE || !create(header.width, header.height, pixelFormat)) {
             return;
+        }
+        // A colour map that these types do not use still comes before the pixels.
+        if (header.mapType == 1 && header.mapLength > 0) {
+            reader.skip(size_t(header.mapLength) * entryByteCount(header.entryBits));
         }
         decodeByUnitSize(reader, unitBytes, pixelCount, pixels);
         return;

@@ -249,18 +249,41 @@ TEST(TgaReader, MissingFileEmptiesButKeepsTheComment) {
     EXPECT_EQ(image.comment, "marker");
 }
 
-TEST(TgaReader, TrueColourIgnoresTheColourMap) {
+// True-colour and grey files skip a colour map that they do not use. With a
+// colour map type other than 1 there is none, whatever its length says.
+TEST(TgaReader, TrueColourAndGreySkipTheColourMap) {
     TempFolder folder;
-    TgaFields fields;
-    fields.mapType = 1;
-    fields.mapLength = 4;
-    fields.entryBits = 24;
-    fields.imageType = 2;
-    fields.depth = 24;
-    Image image;
-    image.loadTga(folder.write("cm.tga", tga(fields, {0, 0, 255, 1, 1, 1})).c_str());
-    ASSERT_EQ(image.format, FORMAT_RGB);
-    expectPixel(image, 0, 0, {1.0f, 0.0f, 0.0f});
+    const float half = byteValue(128);
+    struct Case {
+        int imageType, depth, mapType, mapLength, entryBits;
+        size_t mapBytes;
+        std::vector<float> first; // the first pixel, stored as 255, 128, 0, 255
+    };
+    const Case cases[] = {
+        {2, 24, 1, 2, 24, 6, {0, half, 1}}, {2, 32, 1, 3, 16, 6, {0, half, 1, 1}},
+        {2, 8, 1, 1, 32, 4, {1}},           {3, 8, 1, 5, 15, 10, {1}},
+        {3, 16, 1, 2, 8, 2, {1}},           {2, 24, 0, 2, 24, 0, {0, half, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << "type " << c.imageType << " map type " << c.mapType << ", " << c.mapLength
+                     << " entries of " << c.entryBits << " bits");
+        TgaFields fields;
+        fields.imageType = c.imageType;
+        fields.depth = c.depth;
+        fields.mapType = c.mapType;
+        fields.mapLength = c.mapLength;
+        fields.entryBits = c.entryBits;
+        Bytes bytes = tgaHeader(fields);
+        bytes.insert(bytes.end(), c.mapBytes, 9);
+        append(bytes, {255, 128, 0, 255});
+        Image image;
+        image.loadTga(folder.write("cm.tga", bytes).c_str());
+        ASSERT_EQ(image.channels, int32_t(c.first.size()));
+        for (size_t k = 0; k < c.first.size(); ++k) {
+            EXPECT_EQ(at(image, 0, 0, int32_t(k)), c.first[k]) << "component " << k;
+        }
+    }
 }
 
 TEST(TgaReader, ShortFilesRepeatTheLastByteOfEachPosition) {
