@@ -21,6 +21,7 @@ struct TgaHeader {
     int32_t idLength = 0;
     int32_t mapType = 0;
     int32_t imageType = 0;
+    int32_t mapFirst = 0;
     int32_t mapLength = 0;
     int32_t entryBits = 0;
     int32_t entryBytes = 0;
@@ -42,6 +43,7 @@ TgaHeader readHeader(ByteReader& reader) {
     header.idLength = bytes[0];
     header.mapType = bytes[1];
     header.imageType = bytes[2];
+    header.mapFirst = bytes[3] | (bytes[4] << 8);
     header.mapLength = signed16(bytes + 5);
     header.entryBits = bytes[7];
     header.entryBytes = bytes[7] / 8;
@@ -140,9 +142,10 @@ void decodeByUnitSize(ByteReader& reader, int32_t unitBytes, size_t count, float
     }
 }
 
-// Index bytes into palette entries; an index past the palette gives zeros.
-void readIndexedPixels(ByteReader& reader, const std::vector<float>& palette, size_t entryCount,
-                       size_t channels, size_t pixelCount, float* out) {
+// Index bytes into palette entries. The palette's first entry stands for
+// index `firstIndex`; an index with no stored entry gives zeros.
+void readIndexedPixels(ByteReader& reader, const std::vector<float>& palette, size_t firstIndex,
+                       size_t entryCount, size_t channels, size_t pixelCount, float* out) {
     uint8_t last[1] = {0};
     readUnits<1>(reader, last, pixelCount,
                  [&](const uint8_t* source, size_t units, size_t first, auto stride) {
@@ -150,8 +153,8 @@ void readIndexedPixels(ByteReader& reader, const std::vector<float>& palette, si
                      float* target = out + first * channels;
                      for (size_t i = 0; i < units; ++i, source += STEP, target += channels) {
                          const size_t index = source[0];
-                         if (index < entryCount) {
-                             const float* entry = palette.data() + index * channels;
+                         if (index >= firstIndex && index - firstIndex < entryCount) {
+                             const float* entry = palette.data() + (index - firstIndex) * channels;
                              for (size_t k = 0; k < channels; ++k) {
                                  target[k] = entry[k];
                              }
@@ -196,7 +199,8 @@ void Image::loadTga(const char* fileName) {
         if (entryFormat == FORMAT_LUMINANCE && !create(header.width, header.height, entryFormat)) {
             return;
         }
-        readIndexedPixels(reader, palette, entryCount, entryChannels, pixelCount, pixels);
+        readIndexedPixels(reader, palette, size_t(header.mapFirst), entryCount, entryChannels,
+                          pixelCount, pixels);
         return;
     }
     case TGA_TRUE_COLOUR:

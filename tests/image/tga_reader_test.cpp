@@ -85,11 +85,10 @@ TEST(TgaReader, ColourMappedEntriesOfEverySize) {
     TempFolder folder;
     Image image;
 
-    // 3-byte entries: entry 5 is red; the first-entry field is ignored.
+    // 3-byte entries: entry 5 is red.
     TgaFields fields;
     fields.imageType = 1;
     fields.mapType = 1;
-    fields.mapFirst = 3;
     fields.mapLength = 6;
     fields.entryBits = 24;
     fields.depth = 8;
@@ -283,6 +282,42 @@ TEST(TgaReader, TrueColourAndGreySkipTheColourMap) {
         for (size_t k = 0; k < c.first.size(); ++k) {
             EXPECT_EQ(at(image, 0, 0, int32_t(k)), c.first[k]) << "component " << k;
         }
+    }
+}
+
+// Palette entry 0 stands for the index in the header's first-entry field;
+// indexes with no stored entry give zeros.
+TEST(TgaReader, ColourMapStartsAtItsFirstEntryIndex) {
+    TempFolder folder;
+    struct Case {
+        int first, length;
+        std::vector<int> indexes;
+        std::vector<float> expected;
+    };
+    const float a = byteValue(10);
+    const float b = byteValue(20);
+    const Case cases[] = {
+        {3, 2, {3, 4, 2, 5, 0}, {a, b, 0, 0, 0}},
+        {254, 2, {255, 254, 253, 0}, {b, a, 0, 0}},
+        {300, 2, {0, 44, 255}, {0, 0, 0}},
+        {0, 2, {0, 1, 2}, {a, b, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "first entry " << c.first);
+        TgaFields fields;
+        fields.imageType = 1;
+        fields.mapType = 1;
+        fields.mapFirst = c.first;
+        fields.mapLength = c.length;
+        fields.entryBits = 8;
+        fields.depth = 8;
+        fields.width = int(c.indexes.size());
+        Bytes bytes = tgaHeader(fields);
+        append(bytes, {10, 20});
+        bytes.insert(bytes.end(), c.indexes.begin(), c.indexes.end());
+        Image image;
+        image.loadTga(folder.write("first.tga", bytes).c_str());
+        EXPECT_EQ(floatsOf(image), c.expected);
     }
 }
 
