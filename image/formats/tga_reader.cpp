@@ -24,10 +24,9 @@ struct TgaHeader {
     int32_t mapFirst = 0;
     int32_t mapLength = 0;
     int32_t entryBits = 0;
-    int32_t entryBytes = 0;
     int32_t width = 0;
     int32_t height = 0;
-    int32_t pixelBytes = 0;
+    int32_t pixelBits = 0;
 };
 
 int32_t signed16(const uint8_t* bytes) {
@@ -46,10 +45,9 @@ TgaHeader readHeader(ByteReader& reader) {
     header.mapFirst = bytes[3] | (bytes[4] << 8);
     header.mapLength = signed16(bytes + 5);
     header.entryBits = bytes[7];
-    header.entryBytes = bytes[7] / 8;
     header.width = signed16(bytes + 12);
     header.height = signed16(bytes + 14);
-    header.pixelBytes = bytes[16] / 8;
+    header.pixelBits = bytes[16];
     return header;
 }
 
@@ -67,24 +65,86 @@ std::string readIdField(ByteReader& reader, int32_t length) {
     return text;
 }
 
-// Bytes of one colour map entry of `bits` bits (15 bits take two).
-size_t entryByteCount(int32_t bits) {
-    return bits == 15 ? 2 : size_t(bits / 8);
+// How one colour map entry or pixel is stored.
+enum class TgaUnit {
+    NONE,
+    GREY,       // one byte
+    GREY_ALPHA, // a grey byte, then an alpha byte that is not kept
+    RGB15,      // 5 bits each of red, green and blue in a 16-bit value
+    RGB16,      // the same with an alpha bit
+    BGR,        // blue, green, red bytes
+    BGRA,       // blue, green, red, alpha bytes
+};
+
+constexpr size_t unitBytes(TgaUnit unit) {
+    switch (unit) {
+    case TgaUnit::GREY:
+        return 1;
+    case TgaUnit::GREY_ALPHA:
+    case TgaUnit::RGB15:
+    case TgaUnit::RGB16:
+        return 2;
+    case TgaUnit::BGR:
+        return 3;
+    case TgaUnit::BGRA:
+        return 4;
+    default:
+        return 0;
+    }
 }
 
-// Format and channel count of an entry or pixel of 1 to 4 bytes.
-int32_t formatForBytes(int32_t bytes) {
-    switch (bytes) {
-    case 1:
+constexpr int32_t unitFormat(TgaUnit unit) {
+    switch (unit) {
+    case TgaUnit::GREY:
+    case TgaUnit::GREY_ALPHA:
         return FORMAT_LUMINANCE;
-    case 3:
+    case TgaUnit::BGR:
         return FORMAT_RGB;
-    case 2:
-    case 4:
+    case TgaUnit::RGB15:
+    case TgaUnit::RGB16:
+    case TgaUnit::BGRA:
         return FORMAT_RGBA;
     default:
         return FORMAT_NONE;
     }
+}
+
+constexpr size_t unitChannels(TgaUnit unit) {
+    switch (unitFormat(unit)) {
+    case FORMAT_LUMINANCE:
+        return 1;
+    case FORMAT_RGB:
+        return 3;
+    case FORMAT_RGBA:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+// A colour map entry, or a true-colour pixel, of `bits` bits: 15 bits are
+// two bytes without an alpha bit; otherwise whole bytes, 1 to 4 of them.
+TgaUnit colourUnit(int32_t bits) {
+    if (bits == 15) {
+        return TgaUnit::RGB15;
+    }
+    switch (bits / 8) {
+    case 1:
+        return TgaUnit::GREY;
+    case 2:
+        return TgaUnit::RGB16;
+    case 3:
+        return TgaUnit::BGR;
+    case 4:
+        return TgaUnit::BGRA;
+    default:
+        return TgaUnit::NONE;
+    }
+}
+
+// Bytes of one colour map entry of `bits` bits (15 bits take two).
+size_t entryByteCount(int32_t bits) {
+    return bits == 15 ? 2 : size_t(bits / 8);
 }
 
 // 16-bit value: 5 bits each of red, green and blue, and one alpha bit.
@@ -96,25 +156,29 @@ inline void decode16(const uint8_t* bytes, float* out) {
     out[3] = (value & 0x8000u) != 0 ? 1.0f : 0.0f;
 }
 
-// Decodes `count` entries or pixels of UNIT bytes into `out`, channels after
-// channels: grey bytes, 16-bit values, or blue-first colours turned into red-first.
-template <size_t UNIT> void decodeUnits(ByteReader& reader, size_t count, float* out) {
-    constexpr size_t CHANNELS = UNIT == 2 ? 4 : UNIT;
-    uint8_t last[UNIT] = {};
-    readUnits<UNIT>(
+// Decodes `count` entries or pixels stored as UNIT into `out`, channels
+// after channels, blue-first colours turned into red-first.
+template <TgaUnit UNIT> void decodeUnits(ByteReader& reader, size_t count, float* out) {
+    constexpr size_t BYTES = unitBytes(UNIT);
+    constexpr size_t CHANNELS = unitChannels(UNIT);
+    uint8_t last[BYTES] = {};
+    readUnits<BYTES>(
         reader, last, count, [out](const uint8_t* source, size_t units, size_t first, auto stride) {
             const float* scale = BYTE_SCALE.value;
             decodeStreamed<CHANNELS, decltype(stride)::value>(
                 source, units, out + first * CHANNELS, [=](const uint8_t* bytes, float* target) {
-                    if constexpr (UNIT == 1) {
+                    if constexpr (CHANNELS == 1) {
                         target[0] = scale[bytes[0]];
-                    } else if constexpr (UNIT == 2) {
+                    } else if constexpr (BYTES == 2) {
                         decode16(bytes, target);
+                        if constexpr (UNIT == TgaUnit::RGB15) {
+                            target[3] = 1.0f;
+                        }
                     } else {
                         target[0] = scale[bytes[2]];
                         target[1] = scale[bytes[1]];
                         target[2] = scale[bytes[0]];
-                        if constexpr (UNIT == 4) {
+                        if constexpr (BYTES == 4) {
                             target[3] = scale[bytes[3]];
                         }
                     }
@@ -123,19 +187,25 @@ template <size_t UNIT> void decodeUnits(ByteReader& reader, size_t count, float*
     finishStreamedFloats();
 }
 
-void decodeByUnitSize(ByteReader& reader, int32_t unitBytes, size_t count, float* out) {
-    switch (unitBytes) {
-    case 1:
-        decodeUnits<1>(reader, count, out);
+void decodeByUnit(ByteReader& reader, TgaUnit unit, size_t count, float* out) {
+    switch (unit) {
+    case TgaUnit::GREY:
+        decodeUnits<TgaUnit::GREY>(reader, count, out);
         break;
-    case 2:
-        decodeUnits<2>(reader, count, out);
+    case TgaUnit::GREY_ALPHA:
+        decodeUnits<TgaUnit::GREY_ALPHA>(reader, count, out);
         break;
-    case 3:
-        decodeUnits<3>(reader, count, out);
+    case TgaUnit::RGB15:
+        decodeUnits<TgaUnit::RGB15>(reader, count, out);
         break;
-    case 4:
-        decodeUnits<4>(reader, count, out);
+    case TgaUnit::RGB16:
+        decodeUnits<TgaUnit::RGB16>(reader, count, out);
+        break;
+    case TgaUnit::BGR:
+        decodeUnits<TgaUnit::BGR>(reader, count, out);
+        break;
+    case TgaUnit::BGRA:
+        decodeUnits<TgaUnit::BGRA>(reader, count, out);
         break;
     default:
         break;
@@ -184,7 +254,8 @@ void Image::loadTga(const char* fileName) {
 
     switch (header.imageType) {
     case TGA_COLOUR_MAPPED: {
-        const int32_t entryFormat = formatForBytes(header.entryBytes);
+        const TgaUnit entryUnit = colourUnit(header.entryBits);
+        const int32_t entryFormat = unitFormat(entryUnit);
         if (entryFormat == FORMAT_NONE || header.mapLength < 0) {
             return;
         }
@@ -192,10 +263,10 @@ void Image::loadTga(const char* fileName) {
         if (entryFormat != FORMAT_LUMINANCE && !create(header.width, header.height, entryFormat)) {
             return;
         }
-        const size_t entryChannels = size_t(channelsOf(entryFormat));
+        const size_t entryChannels = unitChannels(entryUnit);
         const size_t entryCount = size_t(header.mapLength);
         std::vector<float> palette(entryCount * entryChannels);
-        decodeByUnitSize(reader, header.entryBytes, entryCount, palette.data());
+        decodeByUnit(reader, entryUnit, entryCount, palette.data());
         if (entryFormat == FORMAT_LUMINANCE && !create(header.width, header.height, entryFormat)) {
             return;
         }
@@ -205,8 +276,11 @@ void Image::loadTga(const char* fileName) {
     }
     case TGA_TRUE_COLOUR:
     case TGA_GREY: {
-        const int32_t unitBytes = header.imageType == TGA_GREY ? 1 : header.pixelBytes;
-        const int32_t pixelFormat = formatForBytes(unitBytes);
+        TgaUnit pixelUnit = colourUnit(header.pixelBits);
+        if (header.imageType == TGA_GREY) {
+            pixelUnit = header.pixelBits == 16 ? TgaUnit::GREY_ALPHA : TgaUnit::GREY;
+        }
+        const int32_t pixelFormat = unitFormat(pixelUnit);
         if (pixelFormat == FORMAT_NONE || !create(header.width, header.height, pixelFormat)) {
             return;
         }
@@ -214,7 +288,7 @@ void Image::loadTga(const char* fileName) {
         if (header.mapType == 1 && header.mapLength > 0) {
             reader.skip(size_t(header.mapLength) * entryByteCount(header.entryBits));
         }
-        decodeByUnitSize(reader, unitBytes, pixelCount, pixels);
+        decodeByUnit(reader, pixelUnit, pixelCount, pixels);
         return;
     }
     default:

@@ -61,11 +61,12 @@ TEST(TgaReader, TrueColourDepthsSwapBlueFirstBytes) {
     expectPixel(image, 2, 0, {1.0f / 32, 2.0f / 32, 3.0f / 32, 0.0f});
 }
 
-TEST(TgaReader, GreyPixelsAreOneByteWhateverTheDepth) {
+TEST(TgaReader, GreyPixelsAreOneByteAtMostDepths) {
     TempFolder folder;
     Image image;
-    // Type 2 with a byte count of 1 (depths 8 to 15) and type 3 with any depth.
-    const int cases[][2] = {{2, 8}, {2, 15}, {3, 8}, {3, 16}, {3, 0}, {3, 32}};
+    // Type 2 with a byte count of 1 (depths 8 to 14) and type 3 with any
+    // depth but 16.
+    const int cases[][2] = {{2, 8}, {2, 14}, {3, 8}, {3, 15}, {3, 0}, {3, 32}};
     for (const auto& c : cases) {
         TgaFields fields;
         fields.imageType = c[0];
@@ -127,9 +128,9 @@ TEST(TgaReader, ColourMappedEntriesOfEverySize) {
     expectPixel(image, 0, 0, {0.0f, 0.0f, 0.96875f, 0.0f});
     expectPixel(image, 1, 0, {0.0f, 0.0f, 0.0f, 1.0f});
 
-    // Entry sizes 15 bits (1 byte: grey) and 40 bits (5 bytes: refused).
-    fields.entryBits = 15;
-    image.loadTga(folder.write("map15.tga", tga(fields, {0, 255, 1, 1})).c_str());
+    // Entry sizes 12 bits (1 byte: grey) and 40 bits (5 bytes: refused).
+    fields.entryBits = 12;
+    image.loadTga(folder.write("map12.tga", tga(fields, {0, 255, 1, 1})).c_str());
     ASSERT_EQ(image.format, FORMAT_LUMINANCE);
     EXPECT_EQ(at(image, 0, 0), 1.0f);
     fields.entryBits = 40;
@@ -317,6 +318,51 @@ TEST(TgaReader, ColourMapStartsAtItsFirstEntryIndex) {
         bytes.insert(bytes.end(), c.indexes.begin(), c.indexes.end());
         Image image;
         image.loadTga(folder.write("first.tga", bytes).c_str());
+        EXPECT_EQ(floatsOf(image), c.expected);
+    }
+}
+
+// 15-bit pixels and entries are two bytes like 16-bit ones, with no alpha
+// bit: alpha is 1 whatever bit 15 holds. Grey pixels of 16 bits are a grey
+// byte and an alpha byte, which is not kept.
+TEST(TgaReader, FifteenBitColoursAndSixteenBitGrey) {
+    TempFolder folder;
+    const float top = 0.96875f;
+    struct Case {
+        int imageType, entryBits, depth;
+        std::vector<int> data;
+        std::vector<float> expected;
+    };
+    const Case cases[] = {
+        {2,
+         0,
+         15,
+         {0xFF, 0xFF, 0x00, 0x7C, 0x1F, 0x00},
+         {top, top, top, 1, top, 0, 0, 1, 0, 0, top, 1}},
+        {2,
+         0,
+         16,
+         {0xFF, 0xFF, 0x00, 0x7C, 0x1F, 0x00},
+         {top, top, top, 1, top, 0, 0, 0, 0, 0, top, 0}},
+        {1, 15, 8, {0xE0, 0x83, 0x00, 0x00, 1, 0, 1}, {0, 0, 0, 1, 0, top, 0, 1, 0, 0, 0, 1}},
+        {3, 0, 16, {0, 99, 51, 99, 255, 0}, {0, 0.2f, 1}},
+        {3, 0, 16, {51, 99, 255}, {0.2f, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "type " << c.imageType << " entry bits " << c.entryBits
+                                          << " depth " << c.depth);
+        TgaFields fields;
+        fields.imageType = c.imageType;
+        fields.mapType = c.entryBits == 0 ? 0 : 1;
+        fields.mapLength = c.entryBits == 0 ? 0 : 2;
+        fields.entryBits = c.entryBits;
+        fields.depth = c.depth;
+        fields.width = 3;
+        Bytes bytes = tgaHeader(fields);
+        bytes.insert(bytes.end(), c.data.begin(), c.data.end());
+        Image image;
+        image.loadTga(folder.write("two.tga", bytes).c_str());
+        EXPECT_EQ(image.format, c.expected.size() == 3 ? FORMAT_LUMINANCE : FORMAT_RGBA);
         EXPECT_EQ(floatsOf(image), c.expected);
     }
 }
