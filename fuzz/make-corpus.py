@@ -21,8 +21,8 @@ def write(reader, name, data):
 # --- TGA ---------------------------------------------------------------------
 
 def tga_header(image_type, width, height, depth, id_length=0, map_type=0,
-               map_length=0, entry_bits=0, descriptor=0):
-    return struct.pack("<BBBHhBHHhhBB", id_length, map_type, image_type, 0,
+               map_length=0, entry_bits=0, descriptor=0, map_first=0):
+    return struct.pack("<BBBHhBHHhhBB", id_length, map_type, image_type, map_first,
                        map_length, entry_bits, 0, 0, width, height, depth,
                        descriptor)
 
@@ -55,8 +55,15 @@ def tga_corpus():
           tga_header(1, 1, 1, 8, map_type=1, map_length=-2, entry_bits=24) + bytes([0]))
     write("tga", "mapped-bad-entry.tga",
           tga_header(1, 1, 1, 8, map_type=1, map_length=1, entry_bits=40) + bytes(6))
-    write("tga", "colour-map-read-as-pixels.tga",
-          tga_header(2, 2, 1, 24, map_type=1, map_length=2, entry_bits=24) + bytes(range(6)))
+    write("tga", "true-colour-with-colour-map.tga",
+          tga_header(2, 2, 1, 24, map_type=1, map_length=2, entry_bits=24) + bytes(range(12)))
+    write("tga", "grey-with-colour-map-15.tga",
+          tga_header(3, 2, 1, 8, map_type=1, map_length=3, entry_bits=15) + bytes(range(8)))
+    write("tga", "true-colour-15.tga",
+          tga_header(2, 2, 1, 15) + struct.pack("<HH", 0xFFFF, 0x7C00))
+    write("tga", "mapped-15-first-entry.tga",
+          tga_header(1, 4, 1, 8, map_type=1, map_length=2, entry_bits=15, map_first=2) +
+          struct.pack("<HH", 0x83E0, 0x001F) + bytes([1, 2, 3, 4]))
     write("tga", "rle-10.tga", tga_header(10, 2, 2, 32, id_length=3) + b"rle" + bytes([0x81]) +
           bytes(8))
     write("tga", "type-0.tga", tga_header(0, 0, 0, 0))
@@ -133,6 +140,10 @@ def pnm_corpus():
     write("pnm", "p5-raw-grey-maxval-15.pgm", b"P5\n3 1\n15\n" + bytes([0, 15, 16]))
     write("pnm", "p6-raw-colour.ppm", b"P6 2 1 255\n" + bytes([255, 0, 0, 0, 0, 255]))
     write("pnm", "p6-maxval-65535.ppm", b"P6\n1 2\n65535\n" + bytes(range(6)))
+    write("pnm", "p5-maxval-1023.pgm", b"P5\n3 1\n1023\n" + bytes([3, 255, 0, 0, 2, 0]))
+    write("pnm", "p1-bit-runs.pbm", b"P1\n3 2\n010\n101\n")
+    write("pnm", "p1-bit-runs-with-junk.pbm", b"P1 5 1 01 1x0")
+    write("pnm", "crlf-comment.pgm", b"P5\r\n# made on a PC\r\n3 1\r\n255\n\x00\x80\xff")
     write("pnm", "comments-everywhere.pgm",
           b"P2\n# first\n#\n2 # after width\n2\n# before maxval\n255\n1 2 3 4\n")
     write("pnm", "long-comment.pgm", b"P5\n#" + b"x" * 300 + b"\n1 1\n255\n\x80")
