@@ -76,50 +76,28 @@ enum class TgaUnit {
     BGRA,       // blue, green, red, alpha bytes
 };
 
-constexpr size_t unitBytes(TgaUnit unit) {
-    switch (unit) {
-    case TgaUnit::GREY:
-        return 1;
-    case TgaUnit::GREY_ALPHA:
-    case TgaUnit::RGB15:
-    case TgaUnit::RGB16:
-        return 2;
-    case TgaUnit::BGR:
-        return 3;
-    case TgaUnit::BGRA:
-        return 4;
-    default:
-        return 0;
-    }
-}
+// Bytes in the file, and the Image format and channels they become.
+struct UnitShape {
+    size_t bytes;
+    int32_t format;
+    size_t channels;
+};
 
-constexpr int32_t unitFormat(TgaUnit unit) {
-    switch (unit) {
-    case TgaUnit::GREY:
-    case TgaUnit::GREY_ALPHA:
-        return FORMAT_LUMINANCE;
-    case TgaUnit::BGR:
-        return FORMAT_RGB;
-    case TgaUnit::RGB15:
-    case TgaUnit::RGB16:
-    case TgaUnit::BGRA:
-        return FORMAT_RGBA;
-    default:
-        return FORMAT_NONE;
-    }
-}
+// Indexed by TgaUnit.
+constexpr UnitShape UNIT_SHAPES[] = {
+    {0, FORMAT_NONE, 0},      // NONE
+    {1, FORMAT_LUMINANCE, 1}, // GREY
+    {2, FORMAT_LUMINANCE, 1}, // GREY_ALPHA
+    {2, FORMAT_RGBA, 4},      // RGB15
+    {2, FORMAT_RGBA, 4},      // RGB16
+    {3, FORMAT_RGB, 3},       // BGR
+    {4, FORMAT_RGBA, 4},      // BGRA
+};
+static_assert(sizeof(UNIT_SHAPES) / sizeof(UNIT_SHAPES[0]) == size_t(TgaUnit::BGRA) + 1,
+              "one shape for each unit");
 
-constexpr size_t unitChannels(TgaUnit unit) {
-    switch (unitFormat(unit)) {
-    case FORMAT_LUMINANCE:
-        return 1;
-    case FORMAT_RGB:
-        return 3;
-    case FORMAT_RGBA:
-        return 4;
-    default:
-        return 0;
-    }
+constexpr const UnitShape& shapeOf(TgaUnit unit) {
+    return UNIT_SHAPES[size_t(unit)];
 }
 
 // A colour map entry, or a true-colour pixel, of `bits` bits: 15 bits are
@@ -159,8 +137,8 @@ inline void decode16(const uint8_t* bytes, float* out) {
 // Decodes `count` entries or pixels stored as UNIT into `out`, channels
 // after channels, blue-first colours turned into red-first.
 template <TgaUnit UNIT> void decodeUnits(ByteReader& reader, size_t count, float* out) {
-    constexpr size_t BYTES = unitBytes(UNIT);
-    constexpr size_t CHANNELS = unitChannels(UNIT);
+    constexpr size_t BYTES = shapeOf(UNIT).bytes;
+    constexpr size_t CHANNELS = shapeOf(UNIT).channels;
     uint8_t last[BYTES] = {};
     readUnits<BYTES>(
         reader, last, count, [out](const uint8_t* source, size_t units, size_t first, auto stride) {
@@ -255,7 +233,7 @@ void Image::loadTga(const char* fileName) {
     switch (header.imageType) {
     case TGA_COLOUR_MAPPED: {
         const TgaUnit entryUnit = colourUnit(header.entryBits);
-        const int32_t entryFormat = unitFormat(entryUnit);
+        const int32_t entryFormat = shapeOf(entryUnit).format;
         if (entryFormat == FORMAT_NONE || header.mapLength < 0) {
             return;
         }
@@ -263,7 +241,7 @@ void Image::loadTga(const char* fileName) {
         if (entryFormat != FORMAT_LUMINANCE && !create(header.width, header.height, entryFormat)) {
             return;
         }
-        const size_t entryChannels = unitChannels(entryUnit);
+        const size_t entryChannels = shapeOf(entryUnit).channels;
         const size_t entryCount = size_t(header.mapLength);
         std::vector<float> palette(entryCount * entryChannels);
         decodeByUnit(reader, entryUnit, entryCount, palette.data());
@@ -280,7 +258,7 @@ void Image::loadTga(const char* fileName) {
         if (header.imageType == TGA_GREY) {
             pixelUnit = header.pixelBits == 16 ? TgaUnit::GREY_ALPHA : TgaUnit::GREY;
         }
-        const int32_t pixelFormat = unitFormat(pixelUnit);
+        const int32_t pixelFormat = shapeOf(pixelUnit).format;
         if (pixelFormat == FORMAT_NONE || !create(header.width, header.height, pixelFormat)) {
             return;
         }
