@@ -249,122 +249,59 @@ TEST(TgaReader, MissingFileEmptiesButKeepsTheComment) {
     EXPECT_EQ(image.comment, "marker");
 }
 
-// True-colour and grey files skip a colour map that they do not use. With a
-// colour map type other than 1 there is none, whatever its length says.
-TEST(TgaReader, TrueColourAndGreySkipTheColourMap) {
+// Header fields, the bytes after the header, and the floats they load to.
+struct LayoutCase {
+    int imageType, depth, mapType, mapFirst, mapLength, entryBits, width;
+    std::vector<int> data;
+    std::vector<float> expected;
+};
+
+void expectLayouts(std::initializer_list<LayoutCase> cases) {
     TempFolder folder;
-    const float half = byteValue(128);
-    struct Case {
-        int imageType, depth, mapType, mapLength, entryBits;
-        size_t mapBytes;
-        std::vector<float> first; // the first pixel, stored as 255, 128, 0, 255
-    };
-    const Case cases[] = {
-        {2, 24, 1, 2, 24, 6, {0, half, 1}}, {2, 32, 1, 3, 16, 6, {0, half, 1, 1}},
-        {2, 8, 1, 1, 32, 4, {1}},           {3, 8, 1, 5, 15, 10, {1}},
-        {3, 16, 1, 2, 8, 2, {1}},           {2, 24, 0, 2, 24, 0, {0, half, 1}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message()
-                     << "type " << c.imageType << " map type " << c.mapType << ", " << c.mapLength
-                     << " entries of " << c.entryBits << " bits");
+    for (const LayoutCase& c : cases) {
         TgaFields fields;
         fields.imageType = c.imageType;
         fields.depth = c.depth;
         fields.mapType = c.mapType;
+        fields.mapFirst = c.mapFirst;
         fields.mapLength = c.mapLength;
         fields.entryBits = c.entryBits;
-        Bytes bytes = tgaHeader(fields);
-        bytes.insert(bytes.end(), c.mapBytes, 9);
-        append(bytes, {255, 128, 0, 255});
-        Image image;
-        image.loadTga(folder.write("cm.tga", bytes).c_str());
-        ASSERT_EQ(image.channels, int32_t(c.first.size()));
-        for (size_t k = 0; k < c.first.size(); ++k) {
-            EXPECT_EQ(at(image, 0, 0, int32_t(k)), c.first[k]) << "component " << k;
-        }
-    }
-}
-
-// Palette entry 0 stands for the index in the header's first-entry field;
-// indexes with no stored entry give zeros.
-TEST(TgaReader, ColourMapStartsAtItsFirstEntryIndex) {
-    TempFolder folder;
-    struct Case {
-        int first, length;
-        std::vector<int> indexes;
-        std::vector<float> expected;
-    };
-    const float a = byteValue(10);
-    const float b = byteValue(20);
-    const Case cases[] = {
-        {3, 2, {3, 4, 2, 5, 0}, {a, b, 0, 0, 0}},
-        {254, 2, {255, 254, 253, 0}, {b, a, 0, 0}},
-        {300, 2, {0, 44, 255}, {0, 0, 0}},
-        {0, 2, {0, 1, 2}, {a, b, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "first entry " << c.first);
-        TgaFields fields;
-        fields.imageType = 1;
-        fields.mapType = 1;
-        fields.mapFirst = c.first;
-        fields.mapLength = c.length;
-        fields.entryBits = 8;
-        fields.depth = 8;
-        fields.width = int(c.indexes.size());
-        Bytes bytes = tgaHeader(fields);
-        append(bytes, {10, 20});
-        bytes.insert(bytes.end(), c.indexes.begin(), c.indexes.end());
-        Image image;
-        image.loadTga(folder.write("first.tga", bytes).c_str());
-        EXPECT_EQ(floatsOf(image), c.expected);
-    }
-}
-
-// 15-bit pixels and entries are two bytes like 16-bit ones, with no alpha
-// bit: alpha is 1 whatever bit 15 holds. Grey pixels of 16 bits are a grey
-// byte and an alpha byte, which is not kept.
-TEST(TgaReader, FifteenBitColoursAndSixteenBitGrey) {
-    TempFolder folder;
-    const float top = 0.96875f;
-    struct Case {
-        int imageType, entryBits, depth;
-        std::vector<int> data;
-        std::vector<float> expected;
-    };
-    const Case cases[] = {
-        {2,
-         0,
-         15,
-         {0xFF, 0xFF, 0x00, 0x7C, 0x1F, 0x00},
-         {top, top, top, 1, top, 0, 0, 1, 0, 0, top, 1}},
-        {2,
-         0,
-         16,
-         {0xFF, 0xFF, 0x00, 0x7C, 0x1F, 0x00},
-         {top, top, top, 1, top, 0, 0, 0, 0, 0, top, 0}},
-        {1, 15, 8, {0xE0, 0x83, 0x00, 0x00, 1, 0, 1}, {0, 0, 0, 1, 0, top, 0, 1, 0, 0, 0, 1}},
-        {3, 0, 16, {0, 99, 51, 99, 255, 0}, {0, 0.2f, 1}},
-        {3, 0, 16, {51, 99, 255}, {0.2f, 1, 1}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "type " << c.imageType << " entry bits " << c.entryBits
-                                          << " depth " << c.depth);
-        TgaFields fields;
-        fields.imageType = c.imageType;
-        fields.mapType = c.entryBits == 0 ? 0 : 1;
-        fields.mapLength = c.entryBits == 0 ? 0 : 2;
-        fields.entryBits = c.entryBits;
-        fields.depth = c.depth;
-        fields.width = 3;
+        fields.width = c.width;
         Bytes bytes = tgaHeader(fields);
         bytes.insert(bytes.end(), c.data.begin(), c.data.end());
         Image image;
-        image.loadTga(folder.write("two.tga", bytes).c_str());
-        EXPECT_EQ(image.format, c.expected.size() == 3 ? FORMAT_LUMINANCE : FORMAT_RGBA);
-        EXPECT_EQ(floatsOf(image), c.expected);
+        image.loadTga(folder.write("layout.tga", bytes).c_str());
+        EXPECT_EQ(floatsOf(image), c.expected)
+            << "type " << c.imageType << " depth " << c.depth << " map type " << c.mapType
+            << " first " << c.mapFirst << ", " << c.mapLength << " entries of " << c.entryBits;
     }
+}
+
+TEST(TgaReader, ColourMapSkippedOrIndexedFromItsFirstEntry) {
+    const float a = byteValue(10);
+    const float b = byteValue(20);
+    const float half = byteValue(128);
+    expectLayouts({
+        // Types 2 and 3 skip a colour map (map type 1; 15-bit entries are 2 bytes).
+        {2, 24, 1, 0, 2, 24, 1, {9, 9, 9, 9, 9, 9, 255, 128, 0}, {0, half, 1}},
+        {3, 8, 1, 0, 3, 15, 1, {9, 9, 9, 9, 9, 9, 255}, {1}},
+        {2, 8, 0, 0, 3, 24, 1, {255}, {1}},
+        // Type 1: index i takes entry i - first; no stored entry gives zeros.
+        {1, 8, 1, 3, 2, 8, 5, {10, 20, 3, 4, 2, 5, 0}, {a, b, 0, 0, 0}},
+        {1, 8, 1, 254, 2, 8, 3, {10, 20, 255, 254, 253}, {b, a, 0}},
+    });
+}
+
+TEST(TgaReader, FifteenBitColoursAndSixteenBitGrey) {
+    const float t = 0.96875f;
+    expectLayouts({
+        // 15 bits: two bytes, alpha 1 whatever bit 15 holds; 16 bits keep it.
+        {2, 15, 0, 0, 0, 0, 2, {0xFF, 0xFF, 0x00, 0x7C}, {t, t, t, 1, t, 0, 0, 1}},
+        {2, 16, 0, 0, 0, 0, 2, {0xFF, 0xFF, 0x00, 0x7C}, {t, t, t, 1, t, 0, 0, 0}},
+        {1, 8, 1, 0, 1, 15, 1, {0xE0, 0x03, 0}, {0, t, 0, 1}},
+        // Grey and an alpha byte that is not kept; cut short, the grey byte repeats.
+        {3, 16, 0, 0, 0, 0, 3, {0, 99, 51, 99, 255}, {0, 0.2f, 1}},
+    });
 }
 
 TEST(TgaReader, ShortFilesRepeatTheLastByteOfEachPosition) {
