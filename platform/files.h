@@ -35,3 +35,29 @@ std::string programFolder();
 // that it works wherever it is moved). Folders that cannot be told are left
 // out.
 std::vector<std::string> installedDataFolders();
+
+// The file that keeps the player's results: on Linux
+// $XDG_DATA_HOME/tapquill/results.csv, or ~/.local/share/tapquill/results.csv
+// when XDG_DATA_HOME is unset or not absolute; on Windows
+// %APPDATA%\Tapquill\results.csv, or the same under the Roaming AppData
+// folder when APPDATA is unset. "" when no home folder can be found.
+std::string resultsFilePath();
+
+// Appends `line` to the file at `path` in one write, so that programs
+// appending at once never mix their lines and a crash loses at most this one.
+// A missing file is created holding `firstLine` (it appears with it, all at
+// once), and missing folders are made, readable by their owner only. The
+// file's contents are never rewritten: when its last line lacks an end (a
+// crash, a hand edit), "\r\n" goes first so that `line` stands on its own.
+// False, with `error` saying why, when the file cannot be written.
+bool appendToFile(const std::string& path, const std::string& firstLine, const std::string& line,
+                  std::string& error);
+
+// The whole of a regular file; false, with `error` saying why, when it
+// cannot be read.
+bool readWholeFile(const std::string& path, std::string& contents, std::string& error);
+
+// Readies standard output for UTF-8 text when the user's character set is
+// UTF-8 (the locale on Linux; the console, switched to UTF-8 while the
+// program runs, on Windows) and says whether it is.
+bool useUtf8Output();

@@ -1,11 +1,113 @@
 #include "platform/files.h"
 
 #include <cerrno>
+#include <clocale>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
+#include <langinfo.h>
+#include <pwd.h>
+#include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+std::string parentFolder(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return std::string();
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes `folder` and the missing folders above it, readable by their owner only.
+bool makeFolders(const std::string& folder, std::string& error) {
+    if (folder.empty()) {
+        return true;
+    }
+    struct stat status {};
+    if (stat(folder.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) {
+            return true;
+        }
+        error = "\"" + folder + "\" is not a folder";
+        return false;
+    }
+    if (errno != ENOENT && errno != ENOTDIR) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (!makeFolders(parentFolder(folder), error)) {
+        return false;
+    }
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// Writes all of `data`; false with errno set when the file takes less.
+bool writeAll(int descriptor, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(descriptor, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = ENOSPC;
+            }
+            return false;
+        }
+        data += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+// Creates `path` already holding `contents`: they are written to a file of
+// this process's own first, which is then linked in place, so no one ever
+// sees `path` without them. True also when `path` appeared meanwhile.
+bool createHolding(const std::string& path, const std::string& contents, std::string& error) {
+    const std::string scratch = path + "." + std::to_string(getpid()) + ".new";
+    const int descriptor = open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (descriptor < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const bool written = writeAll(descriptor, contents.data(), contents.size());
+    const int writeError = errno;
+    const bool closed = close(descriptor) == 0;
+    bool created = false;
+    if (!written || !closed) {
+        error = std::strerror(written ? errno : writeError);
+    } else if (link(scratch.c_str(), path.c_str()) == 0 || errno == EEXIST) {
+        created = true;
+    } else {
+        // A file system without links: create it in place instead.
+        const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (file >= 0) {
+            created = writeAll(file, contents.data(), contents.size());
+            if (!created) {
+                error = std::strerror(errno);
+            }
+            close(file);
+        } else {
+            created = errno == EEXIST;
+            if (!created) {
+                error = std::strerror(errno);
+            }
+        }
+    }
+    unlink(scratch.c_str());
+    return created;
+}
+
+} // namespace
 
 std::FILE* openRegularFile(const std::string& name, std::string* why) {
     // Without O_NONBLOCK opening a pipe would wait for a writer.
@@ -100,4 +202,100 @@ std::vector<std::string> installedDataFolders() {
     const size_t slash = program.rfind('/');
     const std::string parent = slash == 0 ? "/" : program.substr(0, slash);
     return {program, joinPath(parent, "share/tapquill")};
+}
+
+std::string resultsFilePath() {
+    std::string dataHome;
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        dataHome = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        std::string homeFolder = home != nullptr ? home : "";
+        if (homeFolder.empty()) {
+            const passwd* user = getpwuid(getuid());
+            if (user != nullptr && user->pw_dir != nullptr) {
+                homeFolder = user->pw_dir;
+            }
+        }
+        if (homeFolder.empty()) {
+            return std::string();
+        }
+        dataHome = joinPath(homeFolder, ".local/share");
+    }
+    return joinPath(joinPath(dataHome, "tapquill"), "results.csv");
+}
+
+bool appendToFile(const std::string& path, const std::string& firstLine, const std::string& line,
+                  std::string& error) {
+    if (!makeFolders(parentFolder(path), error)) {
+        return false;
+    }
+    int descriptor = open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+    if (descriptor < 0 && errno == ENOENT) {
+        if (!createHolding(path, firstLine, error)) {
+            return false;
+        }
+        descriptor = open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+    }
+    if (descriptor < 0 && errno == EACCES) {
+        // Allowed to append, not to read: no look at the last line then.
+        descriptor = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    }
+    if (descriptor < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(descriptor);
+        error = "not a regular file";
+        return false;
+    }
+    // Appends of other programs wait for this one, so that the look at the
+    // last line sees the end that this line will follow. O_APPEND keeps the
+    // line whole even where the lock is not to be had.
+    const bool locked = flock(descriptor, LOCK_EX) == 0;
+    std::string data = line;
+    char last = '\n';
+    const off_t size = locked && fstat(descriptor, &status) == 0 ? status.st_size : 0;
+    if (size > 0 && pread(descriptor, &last, 1, size - 1) == 1 && last != '\n') {
+        data.insert(0, "\r\n");
+    }
+    const bool written = writeAll(descriptor, data.data(), data.size());
+    const int writeError = errno;
+    if (close(descriptor) != 0 && written) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (!written) {
+        error = std::strerror(writeError);
+    }
+    return written;
+}
+
+bool readWholeFile(const std::string& path, std::string& contents, std::string& error) {
+    std::FILE* file = openRegularFile(path, &error);
+    if (file == nullptr) {
+        return false;
+    }
+    contents.clear();
+    char buffer[1 << 16];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        contents.append(buffer, got);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        error = std::strerror(EIO);
+    }
+    return !failed;
+}
+
+bool useUtf8Output() {
+    std::setlocale(LC_CTYPE, "");
+    const char* codeset = nl_langinfo(CODESET);
+    return codeset != nullptr &&
+           (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
 }

@@ -3,6 +3,7 @@
 #include "platform/win32/wide_text.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <sys/stat.h>
@@ -11,6 +12,117 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+namespace {
+
+// The system's text for an error code, without its final period.
+std::string systemMessage(DWORD code) {
+    wchar_t text[512] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, 512, nullptr);
+    std::string message = narrowToUtf8(std::wstring(text, length));
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
+                                message.back() == ' ' || message.back() == '.')) {
+        message.pop_back();
+    }
+    return message.empty() ? "error " + std::to_string(code) : message;
+}
+
+std::wstring wideName(const std::string& name) {
+    std::wstring wide;
+    if (!widenUtf8(name, wide)) {
+        // Plain ASCII, or text in the system's code page.
+        const int length =
+            MultiByteToWideChar(CP_ACP, 0, name.data(), int(name.size()), nullptr, 0);
+        wide.resize(size_t(length > 0 ? length : 0));
+        if (length > 0) {
+            MultiByteToWideChar(CP_ACP, 0, name.data(), int(name.size()), &wide[0], length);
+        }
+    }
+    return wide;
+}
+
+std::wstring parentFolder(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) {
+        return std::wstring();
+    }
+    // A drive's root keeps its separator ("C:\").
+    if (separator > 0 && path[separator - 1] == L':') {
+        return path.substr(0, separator + 1);
+    }
+    return path.substr(0, separator);
+}
+
+bool makeFolders(const std::wstring& folder, std::string& error) {
+    if (folder.empty()) {
+        return true;
+    }
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            return true;
+        }
+        error = "\"" + narrowToUtf8(folder) + "\" is not a folder";
+        return false;
+    }
+    const std::wstring parent = parentFolder(folder);
+    if (parent != folder && !makeFolders(parent, error)) {
+        return false;
+    }
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        error = systemMessage(GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool writeAll(HANDLE file, const std::string& data) {
+    DWORD written = 0;
+    return WriteFile(file, data.data(), DWORD(data.size()), &written, nullptr) &&
+           written == data.size();
+}
+
+// Creates `path` already holding `contents`: written to a file of this
+// process's own first, then moved in place, so no one ever sees `path`
+// without them. True also when `path` appeared meanwhile.
+bool createHolding(const std::wstring& path, const std::string& contents, std::string& error) {
+    const std::wstring scratch = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".new";
+    HANDLE file = CreateFileW(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = systemMessage(GetLastError());
+        return false;
+    }
+    const bool written = writeAll(file, contents);
+    const DWORD writeError = GetLastError();
+    CloseHandle(file);
+    bool created = false;
+    if (!written) {
+        error = systemMessage(writeError);
+    } else if (MoveFileExW(scratch.c_str(), path.c_str(), 0)) {
+        return true;
+    } else {
+        const DWORD code = GetLastError();
+        created = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
+        if (!created) {
+            error = systemMessage(code);
+        }
+    }
+    DeleteFileW(scratch.c_str());
+    return created;
+}
+
+UINT consoleCodePageAtStart = 0;
+
+void restoreConsoleCodePage() {
+    SetConsoleOutputCP(consoleCodePageAtStart);
+}
+
+} // namespace
 
 std::FILE* openRegularFile(const std::string& name, std::string* why) {
     std::wstring wide;
@@ -101,4 +213,112 @@ std::vector<std::string> installedDataFolders() {
         return {};
     }
     return {program};
+}
+
+std::string resultsFilePath() {
+    std::wstring appData;
+    const wchar_t* variable = _wgetenv(L"APPDATA");
+    if (variable != nullptr && variable[0] != L'\0') {
+        appData = variable;
+    } else {
+        wchar_t* known = nullptr;
+        if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known))) {
+            appData = known;
+        }
+        CoTaskMemFree(known);
+    }
+    if (appData.empty()) {
+        return std::string();
+    }
+    return joinPath(joinPath(narrowToUtf8(appData), "Tapquill"), "results.csv");
+}
+
+bool appendToFile(const std::string& path, const std::string& firstLine, const std::string& line,
+                  std::string& error) {
+    const std::wstring wide = wideName(path);
+    if (!makeFolders(parentFolder(wide), error)) {
+        return false;
+    }
+    // Append access without write access: every write lands at the end.
+    const DWORD access = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE file = CreateFileW(wide.c_str(), access, sharing, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        if (!createHolding(wide, firstLine, error)) {
+            return false;
+        }
+        file = CreateFileW(wide.c_str(), access, sharing, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
+        error = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                    ? std::strerror(EISDIR)
+                    : systemMessage(code);
+        return false;
+    }
+    // Appends of other programs wait for this one: Windows appends whole
+    // writes at the end anyway, but not every system that runs Windows
+    // programs does, and the look at the last line needs the end to stay put.
+    // The lock is on a byte far past any end, so readers are never held up.
+    OVERLAPPED lockAt = {};
+    lockAt.OffsetHigh = 0x40000000;
+    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockAt) != 0;
+    std::string data = line;
+    LARGE_INTEGER size = {};
+    if (locked && GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+        OVERLAPPED at = {};
+        at.Offset = DWORD(uint64_t(size.QuadPart - 1) & 0xFFFFFFFFu);
+        at.OffsetHigh = DWORD(uint64_t(size.QuadPart - 1) >> 32);
+        char last = '\n';
+        DWORD got = 0;
+        if (ReadFile(file, &last, 1, &got, &at) && got == 1 && last != '\n') {
+            data.insert(0, "\r\n");
+        }
+    }
+    const bool written = writeAll(file, data);
+    if (!written) {
+        error = systemMessage(GetLastError());
+    }
+    if (locked) {
+        UnlockFileEx(file, 0, 1, 0, &lockAt);
+    }
+    CloseHandle(file);
+    return written;
+}
+
+bool readWholeFile(const std::string& path, std::string& contents, std::string& error) {
+    std::FILE* file = openRegularFile(path, &error);
+    if (file == nullptr) {
+        return false;
+    }
+    contents.clear();
+    char buffer[1 << 16];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        contents.append(buffer, got);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        error = std::strerror(EIO);
+    }
+    return !failed;
+}
+
+bool useUtf8Output() {
+    DWORD mode = 0;
+    if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
+        // Written to a file or a pipe: UTF-8 only where the system's code page is.
+        return GetACP() == CP_UTF8;
+    }
+    if (consoleCodePageAtStart == 0) {
+        consoleCodePageAtStart = GetConsoleOutputCP();
+        if (SetConsoleOutputCP(CP_UTF8)) {
+            std::atexit(restoreConsoleCodePage);
+        }
+    }
+    return GetConsoleOutputCP() == CP_UTF8;
 }
