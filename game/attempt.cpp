@@ -73,6 +73,7 @@ bool attemptStep(GameState& game, FrameInput input, BitmapFont& font, RandomGene
         // Completed in the previous frame: noticed, and timed, now.
         game.finished = true;
         game.endTime = clock();
+        game.completed = {true, game.targetText, game.typedText, game.startTime, game.endTime};
     }
 
     if (input.state[DIK_ESCAPE] != 0) {

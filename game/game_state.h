@@ -13,6 +13,16 @@ using WordList = std::vector<std::string>;
 inline constexpr const char IDLE_TARGET_TEXT[] = "       press escape to start";
 inline constexpr const char IDLE_TYPED_TEXT[] = "by Brenwick Tallowmere";
 
+// An attempt whose completion was noticed, kept until the results step has
+// put it in the results history (Escape may already have started the next).
+struct CompletedAttempt {
+    bool pending = false;
+    std::string targetText;
+    std::string typedText;
+    uint32_t startTime = 0;
+    uint32_t endTime = 0;
+};
+
 struct GameState {
     int32_t wordCount = 0;
     bool verseMode = false;
@@ -23,6 +33,7 @@ struct GameState {
     uint32_t startTime = 0;
     uint32_t endTime = 0;
     float scrollOffset = 0.0f;
+    CompletedAttempt completed;
 };
 
 // A millisecond clock: an unsigned 32-bit count, differences modulo 2^32.

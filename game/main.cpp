@@ -1,10 +1,13 @@
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "game/data_files.h"
+#include "game/history_report.h"
 #include "game/options.h"
 #include "game/program.h"
+#include "platform/files.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments;
@@ -17,16 +20,21 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.help) {
-        std::fputs(usageText(describeDataFolders(dataFolders())).c_str(), stdout);
+        std::fputs(usageText(describeDataFolders(dataFolders()), resultsFilePath()).c_str(),
+                   stdout);
         return 0;
     }
     if (options.version) {
         std::fputs(versionText().c_str(), stdout);
         return 0;
     }
+    if (options.showHistory) {
+        return showHistory(resultsFilePath(), options.historyCount, useUtf8Output(), std::cout,
+                           std::cerr);
+    }
 
     std::string error;
-    if (!startUp(arguments, error)) {
+    if (!startUp(options, error)) {
         std::fprintf(stderr, "tapquill: %s\n", error.c_str());
         return 1;
     }

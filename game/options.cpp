@@ -32,15 +32,47 @@ std::string wrapped(const std::string& text) {
     return lines + line + "\n";
 }
 
+// A count of one or more; beyond what any file holds it saturates.
+bool countValue(const std::string& text, size_t& count) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    size_t value = 0;
+    for (char digit : text) {
+        value = value > 100000000 ? value : value * 10 + size_t(digit - '0');
+    }
+    count = value;
+    return value > 0;
+}
+
 } // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments) {
     Options options;
-    for (const std::string& argument : arguments) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "--help") {
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
+        } else if (argument == "--no-history") {
+            options.keepHistory = false;
+        } else if (argument == "--history" || argument.rfind("--history=", 0) == 0) {
+            options.showHistory = true;
+            // The count is optional: the next argument when it is a number.
+            std::string count;
+            if (argument.size() > 9) {
+                count = argument.substr(10);
+            } else if (i + 1 < arguments.size() && !arguments[i + 1].empty() &&
+                       arguments[i + 1].find_first_not_of("0123456789") == std::string::npos) {
+                count = arguments[++i];
+            } else {
+                continue;
+            }
+            if (!countValue(count, options.historyCount)) {
+                options.error = pointToHelp("\"" + count + "\" is not a number of attempts");
+                return options;
+            }
         } else if (argument.size() > 1 && argument[0] == '-') {
             options.error = pointToHelp("unknown option \"" + argument + "\"");
             return options;
@@ -52,7 +84,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     return options;
 }
 
-std::string usageText(const std::string& dataPlaces) {
+std::string usageText(const std::string& dataPlaces, const std::string& resultsFile) {
     return "Usage: tapquill [OPTION]...\n"
            "A typing-speed test. Answer the question on the console with how many words\n"
            "you want to type (any answer that does not start with a digit gives Bible\n"
@@ -60,12 +92,20 @@ std::string usageText(const std::string& dataPlaces) {
            "read your speed in words per minute. Close the window to quit.\n"
            "\n"
            "Options:\n"
-           "  --help      show this help and exit\n"
-           "  --version   show the version and exit\n"
+           "  --history [N]   show the last N results (20 unless given), your best, your\n"
+           "                  trend and the keys you miss most, then exit\n"
+           "  --no-history    play without reading or writing the results file\n"
+           "  --help          show this help and exit\n"
+           "  --version       show the version and exit\n"
            "\n" +
            wrapped("Data files (dictionary.dat, bible.dat, font.tga) are read from the first of "
                    "these places that holds them: " +
-                   dataPlaces + ".");
+                   dataPlaces + ".") +
+           "\n" +
+           wrapped("Every finished attempt is added to " +
+                   (resultsFile.empty() ? std::string("a results file in your home folder")
+                                        : "\"" + resultsFile + "\"") +
+                   " (a CSV file that a spreadsheet opens).");
 }
 
 std::string versionText() {

@@ -1,12 +1,18 @@
 // The command line, read before anything else happens.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 struct Options {
     bool help = false;
     bool version = false;
+    // --history [N]: show the last N results instead of playing.
+    bool showHistory = false;
+    size_t historyCount = 20;
+    // --no-history: play without reading or writing the results file.
+    bool keepHistory = true;
     // Set when the command line cannot be used: the line to print.
     std::string error;
 };
@@ -15,7 +21,8 @@ struct Options {
 // plays as it always has.
 Options parseOptions(const std::vector<std::string>& arguments);
 
-// What --help prints; `dataPlaces` tells where the data files are looked for.
-std::string usageText(const std::string& dataPlaces);
+// What --help prints; `dataPlaces` tells where the data files are looked
+// for, `resultsFile` where the results are kept.
+std::string usageText(const std::string& dataPlaces, const std::string& resultsFile);
 // What --version prints: "tapquill X.Y.Z".
 std::string versionText();

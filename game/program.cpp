@@ -7,6 +7,7 @@
 #include "game/console_start_up.h"
 #include "game/data_files.h"
 #include "game/game_state.h"
+#include "game/history.h"
 #include "game/random.h"
 #include "game/results.h"
 #include "image/image.h"
@@ -31,6 +32,7 @@ GameState game;
 GlWindow window;
 InputSystem input;
 BitmapFont font;
+ResultsHistory history(std::cerr);
 
 // The glyph sheet, read before the window opens and made into the font's
 // texture once there is a context.
@@ -60,8 +62,9 @@ bool readGlyphSheet(std::string& error) {
 
 } // namespace
 
-bool startUp(std::vector<std::string> arguments, std::string& error) {
-    (void)arguments; // the program has no options
+bool startUp(const Options& options, std::string& error) {
+    if (options.keepHistory)
+        history.keepIn(resultsFilePath());
     if (!consoleStartUp(game, std::cin, std::cout, error))
         return false;
     if (!readGlyphSheet(error))
@@ -116,7 +119,7 @@ void renderFrame() {
     const FrameInput frameInput{input.state, input.events};
     if (attemptStep(game, frameInput, font, programRandom(), millisecondClock))
         return;
-    resultsStep(game, font);
+    resultsStep(game, font, history);
 }
 
 void runFrameLoop() {

@@ -2,11 +2,12 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
-// Console phase, then window phase. False, with `error` set to the line to
-// print, when the program cannot go on.
-bool startUp(std::vector<std::string> arguments, std::string& error);
+#include "game/options.h"
+
+// Console phase, then window phase, as the options ask. False, with `error`
+// set to the line to print, when the program cannot go on.
+bool startUp(const Options& options, std::string& error);
 bool windowStartUp(std::string& error);
 // Draws one frame and advances the typing test by one step.
 void renderFrame();

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
+
+#include "game/history.h"
 
 #include "platform/opengl.h"
 #include "text/bitmap_font.h"
@@ -15,25 +18,36 @@ constexpr float RESULT_ROW_Y = 22.0f;
 
 } // namespace
 
-float typingSpeed(const GameState& game) {
+float typingSpeed(size_t targetLength, uint32_t startTime, uint32_t endTime) {
     // 64 bits: the product of a long target's length and 60000 does not wrap.
-    const uint64_t product =
-        static_cast<uint64_t>(game.targetText.size()) * MILLISECONDS_PER_MINUTE;
-    const int32_t elapsed = static_cast<int32_t>(game.endTime - game.startTime);
+    const uint64_t product = static_cast<uint64_t>(targetLength) * MILLISECONDS_PER_MINUTE;
+    const int32_t elapsed = static_cast<int32_t>(endTime - startTime);
     return static_cast<float>(static_cast<double>(product) * static_cast<double>(PER_WORD) /
                               static_cast<double>(elapsed));
 }
 
-int32_t mismatchCount(const GameState& game) {
+float typingSpeed(const GameState& game) {
+    return typingSpeed(game.targetText.size(), game.startTime, game.endTime);
+}
+
+int32_t mismatchCount(const std::string& typedText, const std::string& targetText) {
     int32_t count = 0;
-    for (size_t i = 0; i < game.typedText.size() && i < game.targetText.size(); ++i)
-        count += game.typedText[i] != game.targetText[i];
+    for (size_t i = 0; i < typedText.size() && i < targetText.size(); ++i)
+        count += typedText[i] != targetText[i];
     return count;
 }
 
-float errorPercentage(const GameState& game, int32_t mismatches) {
+int32_t mismatchCount(const GameState& game) {
+    return mismatchCount(game.typedText, game.targetText);
+}
+
+float errorPercentage(int32_t mismatches, size_t targetLength) {
     return static_cast<float>(static_cast<double>(mismatches) * static_cast<double>(PERCENT) /
-                              static_cast<double>(game.targetText.size()));
+                              static_cast<double>(targetLength));
+}
+
+float errorPercentage(const GameState& game, int32_t mismatches) {
+    return errorPercentage(mismatches, game.targetText.size());
 }
 
 std::string formatFloat(float value) {
@@ -55,7 +69,7 @@ std::string formatFloat(float value) {
     return text;
 }
 
-void resultsStep(const GameState& game, BitmapFont& font) {
+void resultsStep(GameState& game, BitmapFont& font, ResultsHistory& history) {
     glTranslatef(0.0f, RESULT_ROW_Y, 0.0f);
     // The speed keeps whatever colour the typing lines left current.
     font.drawString(formatFloat(typingSpeed(game)) + SPEED_SUFFIX);
@@ -64,4 +78,10 @@ void resultsStep(const GameState& game, BitmapFont& font) {
     if (mismatches > 0)
         font.drawString(ERROR_PREFIX + formatFloat(errorPercentage(game, mismatches)) +
                         ERROR_SUFFIX);
+
+    if (game.completed.pending) {
+        game.completed.pending = false;
+        if (!game.completed.targetText.empty())
+            history.record(resultRecord(game, std::time(nullptr)));
+    }
 }

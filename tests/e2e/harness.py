@@ -672,6 +672,8 @@ class Session:
         answers it."""
         if env is None:
             env = program_environment(self.display_name)
+            # Results of test attempts stay out of the player's own history.
+            env["XDG_DATA_HOME"] = os.path.join(self.workdir, "xdg-data")
         if command is None:
             command = program_command(self.options.program)
         self.program = Program(command, self.workdir, env).start()
@@ -724,9 +726,10 @@ class Session:
                                                       last[0].lit_rows(), path))
             raise
 
-    def close_and_check_exit(self, timeout=15):
+    def close_and_check_exit(self, timeout=15, errors=b""):
         """Sends the close request; the program must end with status 0 having
-        written nothing after the prompt and nothing on standard error."""
+        written nothing after the prompt and `errors` (nothing unless given)
+        on standard error."""
         check(supports_close_request(self.server.connection, self.window),
               "the window does not take WM_DELETE_WINDOW close requests")
         request_close(self.server.connection, self.window)
@@ -737,7 +740,7 @@ class Session:
         check(out == self.options.prompt,
               "standard output after the prompt: expected nothing, got %r"
               % out[len(self.options.prompt):])
-        check(err == b"", "standard error: expected nothing, got %r" % err)
+        check(err == errors, "standard error: expected %r, got %r" % (errors, err))
         self.client = None
 
 

@@ -576,6 +576,94 @@ def scenario_unzipped_program(options):
         shutil.rmtree(scratch, ignore_errors=True)
 
 
+def results_file_of(options, env):
+    """Where the running program keeps its results: under XDG_DATA_HOME, or,
+    for the Windows program, in the wine prefix's Roaming AppData folder
+    (wine sets APPDATA from the prefix whatever the environment says), where
+    a file of earlier runs is removed."""
+    if options.wine_prefix is None:
+        return os.path.join(env["XDG_DATA_HOME"], "tapquill", "results.csv")
+    users = os.path.join(options.wine_prefix, "drive_c", "users")
+    homes = [name for name in os.listdir(users) if name != "Public"]
+    check(len(homes) == 1, "expected one user in %s, found %s" % (users, homes))
+    path = os.path.join(users, homes[0], "AppData", "Roaming", "Tapquill", "results.csv")
+    if os.path.exists(path):
+        os.remove(path)
+    return path
+
+
+def finish_attempt(s, typed):
+    """Escape, then `typed` over the target; returns the result screen."""
+    s.keyboard.hold("Escape")
+    s.wait_for_screen(lambda shot: shot.lit_rows() == [TARGET_ROW], 10, "a new attempt")
+    s.keyboard.type_text(typed)
+    return s.wait_for_screen(lambda shot: SPEED_ROW in shot.lit_rows()
+                             and TARGET_ROW not in shot.lit_rows(), 10, "the result rows")
+
+
+def scenario_results_history(options):
+    """Two finished attempts become two records of the results file, with the
+    speed and error texts the window showed; --history lists and charts them.
+    A results folder that cannot be written gets one warning, and play goes on."""
+    target = "abcd abcd"
+    with Session(options, "results_history", standard_files(dictionary=b"abcd\n")) as s:
+        env = program_environment(s.display_name)
+        env["XDG_DATA_HOME"] = os.path.join(s.workdir, "data")
+        s.start_program("2\n", env=env)
+        s.wait_for_window()
+        path = results_file_of(options, env)
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+        shot = finish_attempt(s, "abcd abcz")
+        first = speed_text(shot, "white")
+        expect_error_rows(shot, 1, len(target))
+        percent = grid_text(shot.read_grid_row(PERCENT_ROW), PERCENT_COLUMN)[:-len("% error")]
+        second = speed_text(finish_attempt(s, target), "white")
+        s.close_and_check_exit()
+
+        with open(path, "rb") as results:
+            lines = results.read().decode("ascii").split("\r\n")
+        check(lines[0].startswith("time,mode,words,characters,mismatches,milliseconds,wpm,")
+              and len(lines) == 4 and lines[3] == "", "results file: %r" % lines)
+        expected = [("1", first, percent, '"d>z"'), ("0", second, "0.000000", '""')]
+        for line, (mismatches, speed, error, mistyped) in zip(lines[1:3], expected):
+            fields = line.split(",")
+            check(fields[1:6] == ["words", "2", "9", mismatches, fields[5]]
+                  and fields[6:] == [speed, error, '"%s"' % target, mistyped],
+                  "record %r: expected %s wpm, %s%% error, mistyped %s as the window showed"
+                  % (line, speed, error, mistyped))
+        print("two records as the window showed them: %s and %s wpm" % (first, second))
+
+        history = Program(program_command(options.program) + ["--history"], s.workdir,
+                          env).start()
+        status = history.wait_exit(30)
+        out, err = history.output()
+        report = out.decode("utf-8")
+        check(status == 0 and err == b"", "--history: status %s, errors %r" % (status, err))
+        check("Last 2 of 2 attempts" in report and first in report and second in report
+              and re.search("Speed of the last 2 attempts.*\n.*[#\u2588]", report) is not None
+              and re.search(r"\n +d +1 of 4 \(25\.0%\) z \(1 time\)", report) is not None,
+              "--history does not list, chart and name what was mistyped:\n%s" % report)
+
+    if options.wine_prefix is not None:
+        return
+    with Session(options, "results_unwritable", standard_files(dictionary=b"abcd\n")) as s:
+        env = program_environment(s.display_name)
+        env["XDG_DATA_HOME"] = s.workdir
+        # A file where the results folder should be.
+        with open(os.path.join(s.workdir, "tapquill"), "w") as blocker:
+            blocker.write("not a folder\n")
+        s.start_program("2\n", env=env)
+        s.wait_for_window()
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+        speed_text(finish_attempt(s, target), "white")
+        speed_text(finish_attempt(s, target), "white")
+        folder = os.path.join(s.workdir, "tapquill")
+        warning = ('tapquill: cannot record the result in "%s/results.csv": "%s" is not a '
+                   "folder\n" % (folder, folder)).encode()
+        s.close_and_check_exit(errors=warning)
+        print("an unwritable results folder gave one warning; both attempts were played")
+
+
 SCENARIOS = {
     "idle_screen": scenario_idle_screen,
     "word_attempt": scenario_word_attempt,
@@ -585,6 +673,7 @@ SCENARIOS = {
     "options": scenario_options,
     "installed_package": scenario_installed_package,
     "unzipped_program": scenario_unzipped_program,
+    "results_history": scenario_results_history,
 }
 
 
@@ -596,6 +685,7 @@ def main():
     parser.add_argument("--artifacts", default=os.path.join("/tmp", "tapquill-e2e"))
     parser.add_argument("--newline", choices=("lf", "crlf"), default="lf")
     parser.add_argument("--package", help="the built package, for the package scenarios")
+    parser.add_argument("--wine-prefix", help="the wine prefix the Windows program runs in")
     parser.add_argument("--client-size", default="%dx%d" % CLIENT_SIZE,
                         help="the client area to expect, WxH, or 'platform' to take what the "
                              "X server reports")

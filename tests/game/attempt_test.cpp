@@ -3,13 +3,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 #include "game/attempt.h"
+#include "game/history.h"
 #include "game/results.h"
+#include "platform/files.h"
 #include "platform/input_event.h"
 #include "platform/key_codes.h"
 #include "tests/game/frame_recording.h"
+#include "tests/game/test_files.h"
 #include "text/bitmap_font.h"
 
 namespace {
@@ -24,6 +28,8 @@ uint32_t fakeClock() {
 struct Frames {
     GameState game;
     BitmapFont font;
+    std::ostringstream warnings;
+    ResultsHistory history{warnings};
     RandomGenerator random{2024};
     uint8_t state[INPUT_CODE_COUNT] = {};
     std::vector<InputEvent> events;
@@ -45,7 +51,7 @@ struct Frames {
         const FrameInput input{state, events};
         endedEarly = attemptStep(game, input, font, random, fakeClock);
         if (!endedEarly)
-            resultsStep(game, font);
+            resultsStep(game, font, history);
         events.clear();
     }
 
@@ -349,6 +355,54 @@ TEST(Results, FormatFloatEdges) {
     std::snprintf(expected, sizeof expected, "%f", double(speed));
     EXPECT_EQ(formatFloat(speed), expected);
 #endif
+}
+
+TEST(Results, EachFinishedAttemptIsRecordedOnceWhenItsResultIsFirstShown) {
+    TempFolder folder;
+    const std::string path = (folder.path / "results.csv").string();
+    Frames frames;
+    frames.history.keepIn(path);
+    frames.game.wordCount = 2;
+    // The idle screen typed up to its length is no attempt.
+    frames.game.typedText = frames.game.targetText;
+    frames.frame();
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // Completion is noticed (and recorded) in the frame after the last key.
+    fakeNow = 1000;
+    frames.startAttempt("ab cd");
+    frames.game.typedText = "ab cx";
+    fakeNow = 13000;
+    frames.frame();
+    frames.frame();
+    // Escape held as completion is noticed starts the next attempt at once
+    // (an empty one here: there are no words); the finished one is kept.
+    fakeNow = 20000;
+    frames.startAttempt("ef gh");
+    frames.game.typedText = "ef gh";
+    fakeNow = 26000;
+    frames.hold(DIK_ESCAPE);
+    frames.frame();
+    EXPECT_EQ(frames.game.targetText, "");
+    frames.release(DIK_ESCAPE);
+    frames.frame(); // the empty target completes: nothing to keep
+
+    std::string contents;
+    std::string error;
+    ASSERT_TRUE(readWholeFile(path, contents, error)) << error;
+    std::vector<ResultRecord> records;
+    EXPECT_EQ(parseRecords(contents, records), 0u);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].targetText, "ab cd");
+    EXPECT_EQ(records[0].wordCount, 2);
+    EXPECT_EQ(records[0].milliseconds, 12000);
+    EXPECT_EQ(records[0].speed, "4.166667");
+    EXPECT_EQ(records[0].errorPercentage, "20.000000");
+    EXPECT_EQ(records[0].mistyped, (std::vector<std::pair<char, char>>{{'d', 'x'}}));
+    EXPECT_EQ(records[1].targetText, "ef gh");
+    EXPECT_EQ(records[1].speed, "8.333334");
+    EXPECT_EQ(records[1].mismatches, 0);
+    EXPECT_EQ(frames.warnings.str(), "");
 }
 
 TEST(Results, ZeroElapsedTimeIsDrawnLikeAnyValue) {

@@ -1,0 +1,345 @@
+#include "game/history.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+
+#include "game/results.h"
+#include "platform/files.h"
+
+const char RESULTS_HEADER[] =
+    "time,mode,words,characters,mismatches,milliseconds,wpm,error_percent,target,mistyped\r\n";
+
+namespace {
+
+constexpr size_t FIELD_COUNT = 10;
+const char HEX_DIGITS[] = "0123456789ABCDEF";
+
+// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
+int64_t daysFromCivil(int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+int64_t secondsOf(const std::tm& time) {
+    return daysFromCivil(time.tm_year + 1900, time.tm_mon + 1, time.tm_mday) * 86400 +
+           time.tm_hour * 3600 + time.tm_min * 60 + time.tm_sec;
+}
+
+std::string quotedText(const std::string& bytes) {
+    std::string field = "\"";
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        const bool formula = i == 0 && (c == '=' || c == '+' || c == '-' || c == '@');
+        if (c == '"') {
+            field += "\"\"";
+        } else if (c >= 0x20 && c <= 0x7E && c != '%' && !formula) {
+            field += static_cast<char>(c);
+        } else {
+            field += '%';
+            field += HEX_DIGITS[c >> 4];
+            field += HEX_DIGITS[c & 15];
+        }
+    }
+    return field + "\"";
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+// The bytes a text field stands for; false when a '%' is not followed by
+// two hex digits.
+bool decodeText(const std::string& field, std::string& bytes) {
+    bytes.clear();
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '%') {
+            bytes += field[i];
+            continue;
+        }
+        if (i + 2 >= field.size()) {
+            return false;
+        }
+        const int high = hexValue(field[i + 1]);
+        const int low = hexValue(field[i + 2]);
+        if (high < 0 || low < 0) {
+            return false;
+        }
+        bytes += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return true;
+}
+
+// Splits one line into its fields by RFC 4180: quoted fields may hold
+// commas and doubled quotes. False for a quote in the wrong place.
+bool splitFields(const std::string& line, std::vector<std::string>& fields) {
+    fields.assign(1, std::string());
+    size_t i = 0;
+    while (i < line.size()) {
+        const char c = line[i];
+        if (c == ',') {
+            fields.emplace_back();
+            ++i;
+        } else if (c == '"' && fields.back().empty()) {
+            for (++i;; ++i) {
+                if (i >= line.size()) {
+                    return false;
+                }
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        fields.back() += '"';
+                        ++i;
+                    } else {
+                        break;
+                    }
+                } else {
+                    fields.back() += line[i];
+                }
+            }
+            ++i;
+            if (i < line.size() && line[i] != ',') {
+                return false;
+            }
+        } else if (c == '"') {
+            return false;
+        } else {
+            fields.back() += c;
+            ++i;
+        }
+    }
+    return true;
+}
+
+bool parseInteger(const std::string& text, int64_t low, int64_t high, int64_t& value) {
+    if (text.empty() || text.size() > 12) {
+        return false;
+    }
+    size_t i = text[0] == '-' ? 1 : 0;
+    if (i == text.size()) {
+        return false;
+    }
+    int64_t magnitude = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        magnitude = magnitude * 10 + (text[i] - '0');
+    }
+    value = text[0] == '-' ? -magnitude : magnitude;
+    return value >= low && value <= high;
+}
+
+// A number as formatFloat writes it: digits with six decimals, or inf, nan.
+bool isNumberText(const std::string& text) {
+    if (text == "inf" || text == "-inf" || text == "nan" || text == "-nan") {
+        return true;
+    }
+    const size_t point = text.find('.');
+    if (point == std::string::npos || text.size() - point != 7) {
+        return false;
+    }
+    size_t digits = 0;
+    for (size_t i = text[0] == '-' ? 1 : 0; i < text.size(); ++i) {
+        if (i != point && (text[i] < '0' || text[i] > '9')) {
+            return false;
+        }
+        digits += i != point;
+    }
+    return digits > 6;
+}
+
+// "2026-12-07T18:23:06+01:00"
+bool isTimeText(const std::string& text) {
+    static const char PATTERN[] = "dddd-dd-ddTdd:dd:dd+dd:dd";
+    if (text.size() != sizeof PATTERN - 1) {
+        return false;
+    }
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char want = PATTERN[i];
+        const char c = text[i];
+        const bool ok = want == 'd'   ? c >= '0' && c <= '9'
+                        : want == '+' ? c == '+' || c == '-'
+                                      : c == want;
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+ResultRecord resultRecord(const GameState& game, std::time_t now) {
+    const CompletedAttempt& attempt = game.completed;
+    ResultRecord record;
+    record.time = localTimeText(now);
+    record.verseMode = game.verseMode;
+    record.wordCount = game.verseMode ? 0 : game.wordCount;
+    record.targetText = attempt.targetText;
+    record.mismatches = mismatchCount(attempt.typedText, attempt.targetText);
+    record.milliseconds = static_cast<int32_t>(attempt.endTime - attempt.startTime);
+    record.speed = formatFloat(
+        typingSpeed(attempt.targetText.size(), attempt.startTime, attempt.endTime));
+    record.errorPercentage =
+        formatFloat(errorPercentage(record.mismatches, attempt.targetText.size()));
+    for (size_t i = 0; i < attempt.typedText.size() && i < attempt.targetText.size(); ++i) {
+        if (attempt.typedText[i] != attempt.targetText[i]) {
+            record.mistyped.emplace_back(attempt.targetText[i], attempt.typedText[i]);
+        }
+    }
+    return record;
+}
+
+std::string localTimeText(std::time_t now) {
+    // The program has one thread: the C library's shared results are safe here.
+    const std::tm local = *std::localtime(&now);
+    const std::tm utc = *std::gmtime(&now);
+    const int64_t offset = (secondsOf(local) - secondsOf(utc)) / 60;
+    const int64_t minutes = offset < 0 ? -offset : offset;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d",
+                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                  local.tm_min, local.tm_sec, offset < 0 ? '-' : '+', int(minutes / 60),
+                  int(minutes % 60));
+    return text;
+}
+
+std::string formatRecord(const ResultRecord& record) {
+    std::string mistyped;
+    for (const auto& pair : record.mistyped) {
+        if (!mistyped.empty()) {
+            mistyped += ' ';
+        }
+        mistyped += pair.first;
+        mistyped += '>';
+        mistyped += pair.second;
+    }
+    return record.time + "," + (record.verseMode ? "verses," : "words,") +
+           (record.verseMode ? "" : std::to_string(record.wordCount)) + "," +
+           std::to_string(record.targetText.size()) + "," + std::to_string(record.mismatches) +
+           "," + std::to_string(record.milliseconds) + "," + record.speed + "," +
+           record.errorPercentage + "," + quotedText(record.targetText) + "," +
+           quotedText(mistyped) + "\r\n";
+}
+
+bool parseRecord(const std::string& line, ResultRecord& record) {
+    size_t end = line.size();
+    if (end > 0 && line[end - 1] == '\n') {
+        --end;
+    }
+    if (end > 0 && line[end - 1] == '\r') {
+        --end;
+    }
+    std::vector<std::string> fields;
+    // Fields after the known ones are left to later versions.
+    if (!splitFields(line.substr(0, end), fields) || fields.size() < FIELD_COUNT) {
+        return false;
+    }
+    ResultRecord parsed;
+    int64_t characters = 0;
+    int64_t number = 0;
+    parsed.time = fields[0];
+    if (!isTimeText(parsed.time)) {
+        return false;
+    }
+    if (fields[1] == "verses" && fields[2].empty()) {
+        parsed.verseMode = true;
+    } else if (fields[1] == "words" && parseInteger(fields[2], 0, INT32_MAX, number)) {
+        parsed.wordCount = static_cast<int32_t>(number);
+    } else {
+        return false;
+    }
+    if (!parseInteger(fields[3], 1, INT32_MAX, characters) ||
+        !parseInteger(fields[4], 0, characters, number)) {
+        return false;
+    }
+    parsed.mismatches = static_cast<int32_t>(number);
+    if (!parseInteger(fields[5], INT32_MIN, INT32_MAX, number)) {
+        return false;
+    }
+    parsed.milliseconds = static_cast<int32_t>(number);
+    parsed.speed = fields[6];
+    parsed.errorPercentage = fields[7];
+    if (!isNumberText(parsed.speed) || !isNumberText(parsed.errorPercentage)) {
+        return false;
+    }
+    std::string mistyped;
+    if (!decodeText(fields[8], parsed.targetText) || !decodeText(fields[9], mistyped) ||
+        parsed.targetText.size() != size_t(characters)) {
+        return false;
+    }
+    // Pairs of target>typed, one space between pairs.
+    const size_t pairs = (mistyped.size() + 1) / 4;
+    if (mistyped.size() != (pairs == 0 ? 0 : pairs * 4 - 1) || pairs != size_t(parsed.mismatches)) {
+        return false;
+    }
+    for (size_t i = 0; i < pairs; ++i) {
+        if (mistyped[i * 4 + 1] != '>' || (i + 1 < pairs && mistyped[i * 4 + 3] != ' ')) {
+            return false;
+        }
+        parsed.mistyped.emplace_back(mistyped[i * 4], mistyped[i * 4 + 2]);
+    }
+    record = std::move(parsed);
+    return true;
+}
+
+size_t parseRecords(const std::string& text, std::vector<ResultRecord>& records) {
+    size_t damaged = 0;
+    size_t start = 0;
+    ResultRecord record;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        // Header lines, also of files joined together, and empty lines.
+        if (line.rfind("time,mode,", 0) == 0 || line.empty() || line == "\r") {
+            continue;
+        }
+        if (parseRecord(line, record)) {
+            records.push_back(std::move(record));
+        } else {
+            ++damaged;
+        }
+    }
+    return damaged;
+}
+
+void ResultsHistory::keepIn(std::string file) {
+    keeping = true;
+    path = std::move(file);
+}
+
+void ResultsHistory::record(const ResultRecord& result) {
+    if (!keeping) {
+        return;
+    }
+    std::string error;
+    if (path.empty()) {
+        error = "cannot record results: no home folder to keep them in";
+    } else if (!appendToFile(path, RESULTS_HEADER, formatRecord(result), error)) {
+        error = "cannot record the result in \"" + path + "\": " + error;
+    } else {
+        return;
+    }
+    if (!warned) {
+        warned = true;
+        warnings << "tapquill: " << error << std::endl;
+    }
+}

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "game/history.h"
+#include "game/history_report.h"
+#include "platform/files.h"
+#include "tests/game/test_files.h"
+
+namespace {
+
+ResultRecord sampleRecord() {
+    ResultRecord record;
+    record.time = "2026-12-07T18:23:06+01:00";
+    record.wordCount = 2;
+    record.targetText = "ab cd";
+    record.mismatches = 1;
+    record.milliseconds = 12000;
+    record.speed = "0.833333";
+    record.errorPercentage = "20.000000";
+    record.mistyped = {{'c', 'x'}};
+    return record;
+}
+
+void expectSameRecord(const ResultRecord& read, const ResultRecord& written) {
+    EXPECT_EQ(read.time, written.time);
+    EXPECT_EQ(read.verseMode, written.verseMode);
+    EXPECT_EQ(read.wordCount, written.wordCount);
+    EXPECT_EQ(read.targetText, written.targetText);
+    EXPECT_EQ(read.mismatches, written.mismatches);
+    EXPECT_EQ(read.milliseconds, written.milliseconds);
+    EXPECT_EQ(read.speed, written.speed);
+    EXPECT_EQ(read.errorPercentage, written.errorPercentage);
+    EXPECT_EQ(read.mistyped, written.mistyped);
+}
+
+TEST(ResultRecords, EveryByteValueSurvivesTheRoundTripInPlainAscii) {
+    ResultRecord record = sampleRecord();
+    record.verseMode = true;
+    record.wordCount = 0;
+    record.targetText.clear();
+    record.mistyped.clear();
+    for (int b = 0; b < 256; ++b) {
+        record.targetText += char(b);
+        record.mistyped.emplace_back(char(b), char(255 - b));
+    }
+    // A first character that a spreadsheet would take for a formula.
+    record.targetText[0] = '=';
+    record.mismatches = 256;
+
+    const std::string line = formatRecord(record);
+    ASSERT_GE(line.size(), 2u);
+    EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
+    for (size_t i = 0; i + 2 < line.size(); ++i) {
+        ASSERT_TRUE(line[i] >= 0x20 && line[i] < 0x7F) << "byte " << i << " of " << line;
+    }
+    EXPECT_NE(line.find(",verses,,256,256,12000,0.833333,20.000000,\"%3D"), std::string::npos)
+        << line;
+
+    ResultRecord read;
+    ASSERT_TRUE(parseRecord(line, read)) << line;
+    expectSameRecord(read, record);
+}
+
+TEST(ResultRecords, LinesThatAreNotWholeRecordsAreSkippedAndCounted) {
+    const std::string good = formatRecord(sampleRecord());
+    const std::string body = good.substr(0, good.size() - 2);
+    const std::string damaged[] = {
+        "2026-12-07 18:23:06,words,2,5,1,12000,0.833333,20.000000,\"ab cd\",\"c>x\"",
+        "2026-12-07T18:23:06+01:00,sprint,2,5,1,12000,0.833333,20.000000,\"ab cd\",\"c>x\"",
+        "2026-12-07T18:23:06+01:00,words,2,6,1,12000,0.833333,20.000000,\"ab cd\",\"c>x\"",
+        "2026-12-07T18:23:06+01:00,words,2,5,2,12000,0.833333,20.000000,\"ab cd\",\"c>x\"",
+        "2026-12-07T18:23:06+01:00,words,2,5,1,12000,fast,20.000000,\"ab cd\",\"c>x\"",
+        "2026-12-07T18:23:06+01:00,words,2,5,1,12000,0.833333,20.000000,\"ab%2\",\"c>x\"",
+        "2026-12-07T18:23:06+01:00,words,2,5,1,12000,0.833333,20.000000,\"ab cd\",\"c-x\"",
+        "2026-12-07T18:23:06+01:00,words,2,5,1,12000,0.833333,20.000000,\"ab cd\"",
+        body.substr(0, body.size() - 4), // a line cut short by a crash
+        "\"unclosed,quote",
+    };
+    std::string text = RESULTS_HEADER + good;
+    for (const std::string& line : damaged) {
+        text += line + "\r\n" + good;
+    }
+    text += "\n\r\n" + body; // empty lines, and a last record without its line end
+    std::vector<ResultRecord> records;
+    EXPECT_EQ(parseRecords(text, records), std::size(damaged));
+    ASSERT_EQ(records.size(), std::size(damaged) + 2);
+    for (const ResultRecord& record : records) {
+        expectSameRecord(record, sampleRecord());
+    }
+}
+
+TEST(ResultsFile, AppendsWholeLinesAfterOneHeaderAndWarnsOnceWhenItCannot) {
+    TempFolder folder;
+    const std::string path = (folder.path / "made" / "tapquill" / "results.csv").string();
+    std::ostringstream warnings;
+    ResultsHistory history(warnings);
+    history.record(sampleRecord()); // not kept yet: nothing written
+    EXPECT_FALSE(pathExists(path));
+
+    history.keepIn(path);
+    history.record(sampleRecord());
+    history.record(sampleRecord());
+    std::string contents;
+    std::string error;
+    ASSERT_TRUE(readWholeFile(path, contents, error)) << error;
+    const std::string line = formatRecord(sampleRecord());
+    EXPECT_EQ(contents, RESULTS_HEADER + line + line);
+
+    // A last line left without its end is ended before the next record.
+    folder.write("made/tapquill/results.csv", contents + "2026-12-0");
+    history.record(sampleRecord());
+    ASSERT_TRUE(readWholeFile(path, contents, error)) << error;
+    EXPECT_EQ(contents, RESULTS_HEADER + line + line + "2026-12-0\r\n" + line);
+    EXPECT_EQ(warnings.str(), "");
+
+    // A folder where the file should be: one warning, then silence.
+    const std::string blocked = (folder.path / "blocked" / "results.csv").string();
+    std::filesystem::create_directories(blocked);
+    ResultsHistory nowhere(warnings);
+    nowhere.keepIn(blocked);
+    nowhere.record(sampleRecord());
+    nowhere.record(sampleRecord());
+    EXPECT_EQ(warnings.str(), "tapquill: cannot record the result in \"" + blocked +
+                                  "\": Is a directory\n");
+}
+
+TEST(HistoryReport, TableSummaryChartAndMistypedCharacters) {
+    std::vector<ResultRecord> records;
+    for (int i = 0; i < 25; ++i) {
+        ResultRecord record = sampleRecord();
+        record.time = "2026-12-" + std::to_string(10 + i % 10) + "T18:23:06+01:00";
+        record.speed = std::to_string(40 + i) + ".000000"; // rising by one an attempt
+        record.errorPercentage = i < 15 ? "20.000000" : "0.000000";
+        record.targetText = "ab cd";
+        record.mistyped = {{i % 2 ? ' ' : 'c', '\t'}};
+        records.push_back(record);
+    }
+    const std::string report = historyReport(records, 3, true);
+    // The last three attempts only, as the window showed their speed.
+    EXPECT_NE(report.find("Last 3 of 25 attempts:"), std::string::npos) << report;
+    EXPECT_NE(report.find("64.000000"), std::string::npos) << report;
+    EXPECT_NE(report.find("62.000000"), std::string::npos) << report;
+    EXPECT_EQ(report.find("61.000000"), std::string::npos) << report;
+    EXPECT_NE(report.find("Personal best:     64.000000 wpm on 2026-12-14 18:23:06"),
+              std::string::npos)
+        << report;
+    // The last ten average 59.5 wpm, ten more than the ten before; no errors
+    // against 20% in each of the ten before.
+    EXPECT_NE(report.find("59.50 wpm on average, +10.00 against the 10 before"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("0.00% errors on average, -20.00 against the 10 before"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find(" 64.00 ┤"), std::string::npos) << report;
+    EXPECT_NE(report.find(" 40.00 ┤▁"), std::string::npos) << report;
+    EXPECT_NE(report.find("█\n"), std::string::npos) << report;
+    // Spaces (12 of 25) and c (13 of 25) typed as tabs, shown by name.
+    EXPECT_NE(report.find("\n  c         13 of 25 (52.0%) tab (13 times)\n"), std::string::npos)
+        << report;
+    EXPECT_NE(report.find("\n  space     12 of 25 (48.0%) tab (12 times)\n"), std::string::npos)
+        << report;
+
+    const std::string ascii = historyReport(records, 3, false);
+    EXPECT_NE(ascii.find(" 40.00 +."), std::string::npos) << ascii;
+    for (unsigned char c : ascii) {
+        ASSERT_LT(c, 0x80u) << ascii;
+    }
+}
+
+} // namespace
