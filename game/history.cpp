@@ -192,8 +192,8 @@ ResultRecord resultRecord(const GameState& game, std::time_t now) {
     record.targetText = attempt.targetText;
     record.mismatches = mismatchCount(attempt.typedText, attempt.targetText);
     record.milliseconds = static_cast<int32_t>(attempt.endTime - attempt.startTime);
-    record.speed = formatFloat(
-        typingSpeed(attempt.targetText.size(), attempt.startTime, attempt.endTime));
+    record.speed =
+        formatFloat(typingSpeed(attempt.targetText.size(), attempt.startTime, attempt.endTime));
     record.errorPercentage =
         formatFloat(errorPercentage(record.mismatches, attempt.targetText.size()));
     for (size_t i = 0; i < attempt.typedText.size() && i < attempt.targetText.size(); ++i) {

@@ -152,10 +152,10 @@ std::string summary(const std::vector<ResultRecord>& records) {
     const size_t recent = std::min(TREND_SPAN, n);
     const size_t before = std::min(TREND_SPAN, n - recent);
     const std::string last = "Last " + std::to_string(recent) + ":";
-    std::string speedLine = padded(last, 19, false) + fixed(mean(speeds, n - recent, n), 2) +
-                            " wpm on average";
-    std::string errorLine = std::string(19, ' ') + fixed(mean(errors, n - recent, n), 2) +
-                            "% errors on average";
+    std::string speedLine =
+        padded(last, 19, false) + fixed(mean(speeds, n - recent, n), 2) + " wpm on average";
+    std::string errorLine =
+        std::string(19, ' ') + fixed(mean(errors, n - recent, n), 2) + "% errors on average";
     if (before > 0) {
         const size_t start = n - recent - before;
         const std::string against = " against the " + std::to_string(before) + " before";
@@ -208,8 +208,8 @@ std::string chart(const std::vector<ResultRecord>& records, bool utf8) {
     std::string text = "Speed of the last " + std::to_string(shown) + " attempts (wpm):\n";
     for (int row = CHART_ROWS - 1; row >= 0; --row) {
         const bool labelled = row == CHART_ROWS - 1 || row == 0;
-        std::string line = " " + padded(row == 0 ? lowLabel : labelled ? highLabel : "",
-                                         labelWidth, true);
+        const std::string label = row == 0 ? lowLabel : labelled ? highLabel : "";
+        std::string line = " " + padded(label, labelWidth, true);
         line += utf8 ? (labelled ? " ┤" : " │") : (labelled ? " +" : " |");
         for (int height : heights) {
             const int fill = std::clamp(height - row * 8, 0, 8);
@@ -280,8 +280,8 @@ std::string mistypedTable(const std::vector<ResultRecord>& records, bool utf8) {
 
 std::string historyReport(const std::vector<ResultRecord>& records, size_t count, bool utf8) {
     const size_t shown = std::min(count, records.size());
-    std::string text = "Last " + std::to_string(shown) + " of " +
-                       std::to_string(records.size()) + " attempts:\n";
+    std::string text =
+        "Last " + std::to_string(shown) + " of " + std::to_string(records.size()) + " attempts:\n";
     text += attemptsTable(records, shown) + "\n";
     text += summary(records) + "\n";
     const std::string bars = chart(records, utf8);

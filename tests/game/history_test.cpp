@@ -122,8 +122,8 @@ TEST(ResultsFile, AppendsWholeLinesAfterOneHeaderAndWarnsOnceWhenItCannot) {
     nowhere.keepIn(blocked);
     nowhere.record(sampleRecord());
     nowhere.record(sampleRecord());
-    EXPECT_EQ(warnings.str(), "tapquill: cannot record the result in \"" + blocked +
-                                  "\": Is a directory\n");
+    EXPECT_EQ(warnings.str(),
+              "tapquill: cannot record the result in \"" + blocked + "\": Is a directory\n");
 }
 
 TEST(HistoryReport, TableSummaryChartAndMistypedCharacters) {
@@ -148,8 +148,7 @@ TEST(HistoryReport, TableSummaryChartAndMistypedCharacters) {
         << report;
     // The last ten average 59.5 wpm, ten more than the ten before; no errors
     // against 20% in each of the ten before.
-    EXPECT_NE(report.find("59.50 wpm on average, +10.00 against the 10 before"),
-              std::string::npos)
+    EXPECT_NE(report.find("59.50 wpm on average, +10.00 against the 10 before"), std::string::npos)
         << report;
     EXPECT_NE(report.find("0.00% errors on average, -20.00 against the 10 before"),
               std::string::npos)
