@@ -11,9 +11,11 @@ pixels a cell (the first mipmap level).
 
 Sheet layout: 512x512 pixels, 16x16 cells of 32 pixels; the glyph for byte b
 sits in column b mod 16 and row b div 16 counted from the top of the picture.
-Filled: printable ASCII 33..126 and Latin-1 161..255; every other cell, the
-space (32) and the no-break space (160) included, is empty. Every pixel is
-white; the shape is in alpha (255 inside a glyph, 0 outside).
+Filled: printable ASCII 33..126 and Latin-1 161..255, and byte 26, which the
+game types for a character beyond Latin-1 (--keyboard system): it is drawn as
+a hollow box, the usual mark of a character a font cannot show. Every other
+cell, the space (32) and the no-break space (160) included, is empty. Every
+pixel is white; the shape is in alpha (255 inside a glyph, 0 outside).
 
 File: uncompressed true-colour TGA (image type 2), 32 bits a pixel, image
 descriptor 8 (eight alpha bits, bottom-left origin), no ID field and no
@@ -42,6 +44,10 @@ FONT_WIDTH = 9
 FONT_HEIGHT = 15
 
 CODES = list(range(33, 127)) + list(range(161, 256))
+# The character that stands for one beyond Latin-1, and its box: font columns
+# 1 to 7 and rows 2 to 13, one font pixel thick.
+UNMATCHED = 26
+BOX = (1, 2, 7, 13)
 
 
 def fail(message):
@@ -64,6 +70,13 @@ def load_glyphs():
             [bitmap.getpixel((x, y)) != 0 for x in range(FONT_WIDTH)] for y in range(FONT_HEIGHT)
         ]
     return glyphs
+
+
+def box_glyph():
+    left, top, right, bottom = BOX
+    return [[left <= x <= right and top <= y <= bottom
+             and (x in (left, right) or y in (top, bottom))
+             for x in range(FONT_WIDTH)] for y in range(FONT_HEIGHT)]
 
 
 def render_alpha(glyphs):
@@ -106,10 +119,12 @@ def tga_bytes(alpha):
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "data", "font.tga")
-    data = tga_bytes(render_alpha(load_glyphs()))
+    glyphs = load_glyphs()
+    glyphs[UNMATCHED] = box_glyph()
+    data = tga_bytes(render_alpha(glyphs))
     with open(output, "wb") as out:
         out.write(data)
-    sys.stderr.write("make-font: %d glyphs, %d bytes written to %s\n" % (len(CODES), len(data), output))
+    sys.stderr.write("make-font: %d glyphs, %d bytes written to %s\n" % (len(glyphs), len(data), output))
 
 
 if __name__ == "__main__":
