@@ -26,15 +26,24 @@ bool columnPosition(size_t index, float scrollOffset, float& x) {
     return x >= 0.0f && x <= 40.0f;
 }
 
+// The frame's characters: the system's typed text, or the key-down events
+// by the US key labels, with Shift as it is held in this frame.
+std::string typedCharacters(FrameInput input) {
+    if (input.text != nullptr)
+        return *input.text;
+    const bool shift = input.state[DIK_LSHIFT] != 0 || input.state[DIK_RSHIFT] != 0;
+    std::string characters;
+    for (const InputEvent& event : input.events) {
+        if (event.pressed)
+            characters += translateKey(static_cast<uint32_t>(event.code), shift);
+    }
+    return characters;
+}
+
 } // namespace
 
 void updateTypingLines(GameState& game, FrameInput input, BitmapFont& font) {
-    // Intake: Shift as it is held in this frame applies to every key-down.
-    const bool shift = input.state[DIK_LSHIFT] != 0 || input.state[DIK_RSHIFT] != 0;
-    for (const InputEvent& event : input.events) {
-        if (!event.pressed)
-            continue;
-        const char c = translateKey(static_cast<uint32_t>(event.code), shift);
+    for (const char c : typedCharacters(input)) {
         if (c != 0 && game.typedText.size() < game.targetText.size())
             game.typedText += c;
     }

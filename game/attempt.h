@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "game/game_state.h"
@@ -12,10 +13,13 @@
 class BitmapFont;
 
 // What the attempt step reads of the input devices in one frame: the key
-// state array (indexed by input code) and the frame's events.
+// state array (indexed by input code) and the frame's events; and, when the
+// characters come from the system's text input, the frame's typed text
+// (null when key events are translated by the US key labels).
 struct FrameInput {
     const uint8_t* state;
     const std::vector<InputEvent>& events;
+    const std::string* text = nullptr;
 };
 
 // Screen rows of the two lines, and the colours of their characters.

@@ -57,6 +57,19 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             options.version = true;
         } else if (argument == "--no-history") {
             options.keepHistory = false;
+        } else if (argument == "--keyboard" || argument.rfind("--keyboard=", 0) == 0) {
+            std::string layout;
+            if (argument.size() > 10) {
+                layout = argument.substr(11);
+            } else if (i + 1 < arguments.size()) {
+                layout = arguments[++i];
+            }
+            if (layout != "us" && layout != "system") {
+                options.error =
+                    pointToHelp("--keyboard takes \"us\" or \"system\", not \"" + layout + "\"");
+                return options;
+            }
+            options.systemKeyboard = layout == "system";
         } else if (argument == "--history" || argument.rfind("--history=", 0) == 0) {
             options.showHistory = true;
             // The count is optional: the next argument when it is a number.
@@ -95,6 +108,11 @@ std::string usageText(const std::string& dataPlaces, const std::string& resultsF
            "  --history [N]   show the last N results (20 unless given), your best, your\n"
            "                  trend and the keys you miss most, then exit\n"
            "  --no-history    play without reading or writing the results file\n"
+           "  --keyboard system\n"
+           "                  take what you type from the system's keyboard layout (AZERTY,\n"
+           "                  QWERTZ, Dvorak, dead keys, ...) as any text field does\n"
+           "  --keyboard us   take keys by the labels of a US keyboard, whatever the\n"
+           "                  layout (the default)\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n" +

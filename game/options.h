@@ -13,6 +13,9 @@ struct Options {
     size_t historyCount = 20;
     // --no-history: play without reading or writing the results file.
     bool keepHistory = true;
+    // --keyboard system: characters from the system's text input (its layout,
+    // dead keys and all) instead of the US key labels (--keyboard us).
+    bool systemKeyboard = false;
     // Set when the command line cannot be used: the line to print.
     std::string error;
 };

@@ -65,6 +65,8 @@ bool readGlyphSheet(std::string& error) {
 bool startUp(const Options& options, std::string& error) {
     if (options.keepHistory)
         history.keepIn(resultsFilePath());
+    window.systemText = options.systemKeyboard;
+    input.systemText = options.systemKeyboard;
     if (!consoleStartUp(game, std::cin, std::cout, error))
         return false;
     if (!readGlyphSheet(error))
@@ -116,7 +118,8 @@ void renderFrame() {
     input.readState();
     input.poll();
 
-    const FrameInput frameInput{input.state, input.events};
+    const FrameInput frameInput{input.state, input.events,
+                                input.systemText ? &input.text : nullptr};
     if (attemptStep(game, frameInput, font, programRandom(), millisecondClock))
         return;
     resultsStep(game, font, history);

@@ -79,3 +79,55 @@ char translateKey(uint32_t code, bool shift) {
         return tables.shifted[code];
     return plain;
 }
+
+char typedCharacter(uint32_t code) {
+    if (code == '\r' || code == '\n') {
+        return '\n';
+    }
+    if (code == '\t') {
+        return '\t';
+    }
+    if (code < 0x20 || code == 0x7F) {
+        return 0;
+    }
+    if (code <= 0xFF) {
+        return static_cast<char>(code);
+    }
+    return UNMATCHED_CHARACTER;
+}
+
+void appendTypedText(const char* utf8, size_t size, std::string& typed) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8);
+    const unsigned char* const end = p + size;
+    while (p != end) {
+        const unsigned lead = *p++;
+        // The length of the sequence, and the smallest code it may hold.
+        size_t more = 0;
+        uint32_t least = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            more = 1;
+            least = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            more = 2;
+            least = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            more = 3;
+            least = 0x10000;
+        } else if (lead >= 0x80) {
+            typed += UNMATCHED_CHARACTER;
+            continue;
+        }
+        uint32_t code = more == 0 ? lead : lead & (0x3Fu >> more);
+        size_t taken = 0;
+        while (taken < more && p != end && (*p & 0xC0) == 0x80) {
+            code = (code << 6) | (*p++ & 0x3F);
+            ++taken;
+        }
+        const bool valid =
+            taken == more && code >= least && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        const char c = valid ? typedCharacter(code) : UNMATCHED_CHARACTER;
+        if (c != 0) {
+            typed += c;
+        }
+    }
+}

@@ -298,9 +298,10 @@ bool GlWindow::handleMessage() {
         return false;
     }
     SDL_PumpEvents();
-    // Nobody reads these; flushing them keeps SDL's queue short. Key and
-    // mouse events are left for InputSystem.
-    SDL_FlushEvents(SDL_TEXTEDITING, SDL_MOUSEMOTION - 1);
+    // Nobody reads these; flushing them keeps SDL's queue short. Key, text
+    // and mouse events are left for InputSystem.
+    SDL_FlushEvents(SDL_TEXTEDITING, SDL_TEXTEDITING);
+    SDL_FlushEvents(SDL_TEXTINPUT + 1, SDL_MOUSEMOTION - 1);
     SDL_FlushEvents(SDL_MOUSEWHEEL + 1, SDL_LASTEVENT);
 
     SDL_Event event;

@@ -20,6 +20,9 @@ class GlWindow {
     std::string title;
     int32_t created = 0;
     int32_t quit = 0;
+    // The player types through the system's text input (set before create);
+    // SDL needs nothing of the window for it.
+    bool systemText = false;
     // Why the window or its context could not be made; empty when they were.
     std::string failure;
     // SDL's video is running (from a successful start in create to destroy).

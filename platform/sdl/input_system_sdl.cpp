@@ -1,9 +1,12 @@
 #include "platform/sdl/input_system_sdl.h"
 
+#include "platform/key_translation.h"
 #include "platform/mouse_folding.h"
 #include "platform/sdl/key_code_table.h"
 
 #include <SDL.h>
+
+#include <cstring>
 
 namespace {
 
@@ -19,6 +22,10 @@ uint32_t eventWindow(const SDL_Event& event) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         return event.key.windowID;
+    case SDL_TEXTEDITING:
+        return event.edit.windowID;
+    case SDL_TEXTINPUT:
+        return event.text.windowID;
     case SDL_MOUSEMOTION:
         return event.motion.windowID;
     case SDL_MOUSEBUTTONDOWN:
@@ -64,8 +71,12 @@ bool InputSystem::createKeyboard(SDL_Window* window, bool exclusive) {
         return false;
     }
     keyboard = true;
-    // Typed characters come from key codes; SDL's text events are not wanted.
-    SDL_StopTextInput();
+    // Typed characters come from key codes, or from the system's text input.
+    if (systemText) {
+        SDL_StartTextInput();
+    } else {
+        SDL_StopTextInput();
+    }
     if (exclusive) {
         SDL_SetWindowKeyboardGrab(window, SDL_TRUE);
         keyboardGrabbed = true;
@@ -98,6 +109,8 @@ void InputSystem::releaseKeyboard() {
     keyboardGrabbed = false;
     keyboard = false;
     pending.keyboard.clear();
+    pendingText.clear();
+    SDL_StopTextInput();
 }
 
 void InputSystem::releaseMouse() {
@@ -146,7 +159,8 @@ void InputSystem::gatherEvents(bool focused) {
         return;
     }
     const uint32_t ownWindow = SDL_GetWindowID(focusWindow);
-    const SDL_EventType ranges[2][2] = {{SDL_KEYDOWN, SDL_KEYUP},
+    // Key events and typed text in the order they came, then the mouse.
+    const SDL_EventType ranges[2][2] = {{SDL_KEYDOWN, SDL_TEXTINPUT},
                                         {SDL_MOUSEMOTION, SDL_MOUSEWHEEL}};
     SDL_Event batch[64];
     for (const auto& range : ranges) {
@@ -154,11 +168,33 @@ void InputSystem::gatherEvents(bool focused) {
         while ((count = SDL_PeepEvents(batch, 64, SDL_GETEVENT, range[0], range[1])) > 0) {
             for (int i = 0; i < count; ++i) {
                 const SDL_Event& event = batch[i];
-                const bool held = isKeyEvent(event) ? keyboard : mouse;
-                if (focused && held && eventWindow(event) == ownWindow) {
-                    pending.add(event);
+                if (focused && eventWindow(event) == ownWindow) {
+                    take(event);
                 }
             }
+        }
+    }
+}
+
+void InputSystem::take(const SDL_Event& event) {
+    const bool mouseEvent = event.type >= SDL_MOUSEMOTION && event.type <= SDL_MOUSEWHEEL;
+    if ((isKeyEvent(event) && keyboard) || (mouseEvent && mouse)) {
+        pending.add(event);
+    }
+    if (!keyboard || !systemText) {
+        return;
+    }
+    if (event.type == SDL_TEXTINPUT) {
+        appendTypedText(event.text.text, std::strlen(event.text.text), pendingText);
+        return;
+    }
+    // Text input leaves out Enter and Tab; held down, they repeat as text does.
+    if (event.type == SDL_KEYDOWN) {
+        const SDL_Scancode key = event.key.keysym.scancode;
+        if (key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER) {
+            pendingText += '\n';
+        } else if (key == SDL_SCANCODE_TAB) {
+            pendingText += '\t';
         }
     }
 }
@@ -167,6 +203,10 @@ void InputSystem::deliverRecords(bool focused) {
     std::vector<InputEvent>().swap(events);
     deliverKeyboard(focused);
     deliverMouse(focused);
+    text.clear();
+    if (focused) {
+        text.swap(pendingText);
+    }
 }
 
 void InputSystem::deliverKeyboard(bool focused) {

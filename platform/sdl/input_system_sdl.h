@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Records each device hands out per poll; later ones wait for the next poll.
@@ -28,6 +29,11 @@ class InputSystem {
     int32_t mouseDeltaWheel = 0;
     uint8_t state[INPUT_CODE_COUNT] = {};
     int32_t heldCount = 0;
+    // With `systemText` set (before init): this frame's typed characters from
+    // the system's text input, one byte each (key translation's rule), Enter
+    // as a line feed and Tab as a tab; key records are made all the same.
+    bool systemText = false;
+    std::string text;
     // The window whose input focus the devices follow; set while input is
     // started (init to shutdown).
     SDL_Window* focusWindow = nullptr;
@@ -37,8 +43,9 @@ class InputSystem {
     bool mouseGrabbed = false;
     InputRecord keyboardBuffer[INPUT_BUFFER_RECORDS] = {};
     InputRecord mouseBuffer[INPUT_BUFFER_RECORDS] = {};
-    // Records taken from SDL, not yet handed out.
+    // Records and characters taken from SDL, not yet handed out.
     InputRecordQueue pending;
+    std::string pendingText;
 
     // Starts both devices on `window` (which needs SDL's video running); on
     // failure nothing is held. `instance` is unused here. `exclusive` grabs
@@ -52,17 +59,20 @@ class InputSystem {
     // (otherwise `state` keeps what it had), then recounts `heldCount`.
     void readState();
     // This frame's events: up to 16 keyboard records, then up to 16 mouse
-    // records, in the order they happened.
+    // records, in the order they happened; and this frame's text.
     void poll();
     void shutdown();
 
     // The parts of poll. hasFocus: the window has SDL's keyboard focus.
-    // gatherEvents: moves SDL's queued key and mouse events into `pending`
+    // gatherEvents: hands SDL's queued key, text and mouse events to `take`
     // (dropping them when `focused` is clear or they belong to another
-    // window). deliverRecords: empties `events`, then when `focused` turns the
-    // oldest pending records of the held devices into events.
+    // window). take: one event into `pending` records, or `pendingText`.
+    // deliverRecords: empties `events`, then when `focused` turns the oldest
+    // pending records of the held devices into events, and the pending text
+    // into `text`.
     bool hasFocus() const;
     void gatherEvents(bool focused);
+    void take(const SDL_Event& event);
     void deliverRecords(bool focused);
 
   private:

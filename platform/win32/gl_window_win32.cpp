@@ -5,6 +5,7 @@
 namespace {
 
 const char WINDOW_CLASS_NAME[] = "brenwick";
+const wchar_t WIDE_WINDOW_CLASS_NAME[] = L"brenwick";
 
 // Extra client space around the requested drawing size of a windowed window.
 const LONG WINDOWED_EXTRA_WIDTH = 4;
@@ -78,14 +79,26 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
 
     instance = GetModuleHandleA(nullptr);
 
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = WINDOW_CLASS_NAME;
-    RegisterClassA(&windowClass);
+    if (systemText) {
+        // The same class as a Unicode one, so that WM_CHAR brings any character.
+        WNDCLASSW windowClass = {};
+        windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+        windowClass.lpfnWndProc = textWindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = WIDE_WINDOW_CLASS_NAME;
+        RegisterClassW(&windowClass);
+    } else {
+        WNDCLASSA windowClass = {};
+        windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+        windowClass.lpfnWndProc = windowProc;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = WINDOW_CLASS_NAME;
+        RegisterClassA(&windowClass);
+    }
 
     if (this->fullscreen) {
         DEVMODEA mode = displayModeRequest(width, height, bits);
@@ -103,9 +116,17 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
     }
     AdjustWindowRectEx(&rectangle, style, FALSE, extendedStyle);
 
-    window = CreateWindowExA(extendedStyle, WINDOW_CLASS_NAME, this->title.c_str(), style, 0, 0,
-                             rectangle.right - rectangle.left, rectangle.bottom - rectangle.top,
-                             nullptr, nullptr, instance, nullptr);
+    if (systemText) {
+        const std::wstring wideTitle(this->title.begin(), this->title.end());
+        window =
+            CreateWindowExW(extendedStyle, WIDE_WINDOW_CLASS_NAME, wideTitle.c_str(), style, 0, 0,
+                            rectangle.right - rectangle.left, rectangle.bottom - rectangle.top,
+                            nullptr, nullptr, instance, nullptr);
+    } else {
+        window = CreateWindowExA(extendedStyle, WINDOW_CLASS_NAME, this->title.c_str(), style, 0, 0,
+                                 rectangle.right - rectangle.left, rectangle.bottom - rectangle.top,
+                                 nullptr, nullptr, instance, nullptr);
+    }
     if (!window) {
         fail("CreateWindowExA");
         return;
@@ -164,12 +185,18 @@ void GlWindow::destroy() {
         DestroyWindow(window);
         window = nullptr;
     }
-    UnregisterClassA(WINDOW_CLASS_NAME, instance);
+    if (systemText) {
+        UnregisterClassW(WIDE_WINDOW_CLASS_NAME, instance);
+    } else {
+        UnregisterClassA(WINDOW_CLASS_NAME, instance);
+    }
 }
 
 bool GlWindow::handleMessage() {
     MSG message;
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    const bool waiting = systemText ? PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)
+                                    : PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+    if (!waiting) {
         return false;
     }
     if (message.message == WM_QUIT) {
@@ -177,12 +204,38 @@ bool GlWindow::handleMessage() {
         return true;
     }
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    if (systemText) {
+        DispatchMessageW(&message);
+    } else {
+        DispatchMessageA(&message);
+    }
     return true;
 }
 
 void GlWindow::swapBuffers() {
     SwapBuffers(deviceContext);
+}
+
+std::wstring GlWindow::receivedText;
+
+LRESULT CALLBACK GlWindow::textWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        PostQuitMessage(0);
+        return 0;
+    case WM_SYSCOMMAND:
+        if (wParam == SC_SCREENSAVE) {
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        // One UTF-16 unit: a character beyond it comes as two, a surrogate pair.
+        receivedText += static_cast<wchar_t>(wParam);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK GlWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

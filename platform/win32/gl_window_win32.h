@@ -20,6 +20,11 @@ class GlWindow {
     std::string title;
     int32_t created = 0;
     int32_t quit = 0;
+    // The player types through the system's text input (set before create):
+    // the window is then a Unicode one, whose procedure keeps the characters
+    // of WM_CHAR in `receivedText` for InputSystem.
+    bool systemText = false;
+    static std::wstring receivedText;
     // Why the window or its context could not be made; empty when they were.
     std::string failure;
 
@@ -36,6 +41,7 @@ class GlWindow {
     void swapBuffers();
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK textWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
     bool fail(const char* call);

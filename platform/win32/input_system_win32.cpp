@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "platform/key_translation.h"
 #include "platform/mouse_folding.h"
+#include "platform/win32/gl_window_win32.h"
 
 namespace {
 
@@ -57,6 +59,26 @@ void readRecords(IDirectInputDevice8A* device, DIDEVICEOBJECTDATA* records) {
 }
 
 } // namespace
+
+void takeReceivedText(std::wstring& units, std::string& typed) {
+    for (size_t i = 0; i < units.size(); ++i) {
+        uint32_t code = static_cast<uint16_t>(units[i]);
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < units.size()) {
+            const uint32_t low = static_cast<uint16_t>(units[i + 1]);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        // A surrogate without its partner is no character of its own.
+        const char c =
+            code >= 0xD800 && code <= 0xDFFF ? UNMATCHED_CHARACTER : typedCharacter(code);
+        if (c != 0) {
+            typed += c;
+        }
+    }
+    units.clear();
+}
 
 bool InputSystem::init(HINSTANCE instance, HWND window, bool exclusive) {
     void* created = nullptr;
@@ -149,6 +171,10 @@ void InputSystem::poll() {
     }
     if (mouse) {
         pollMouse();
+    }
+    text.clear();
+    if (systemText) {
+        takeReceivedText(GlWindow::receivedText, text);
     }
 }
 

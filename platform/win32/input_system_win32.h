@@ -11,6 +11,7 @@
 #include "platform/key_codes.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Records each poll takes from a device, in arrival order; the rest wait in
@@ -19,6 +20,10 @@ const DWORD INPUT_BUFFER_RECORDS = 16;
 // Records a device keeps between two polls: far more than anyone can type
 // while the frame loop is held up (beyond them DirectInput drops the newest).
 const DWORD DEVICE_BUFFER_RECORDS = 4096;
+
+// Turns the UTF-16 units of WM_CHAR messages into the game's one-byte
+// characters, appended to `typed`, and empties `units`.
+void takeReceivedText(std::wstring& units, std::string& typed);
 
 class InputSystem {
   public:
@@ -31,6 +36,11 @@ class InputSystem {
     int32_t mouseDeltaWheel = 0;
     uint8_t state[INPUT_CODE_COUNT] = {};
     int32_t heldCount = 0;
+    // With `systemText` set (before init): this frame's typed characters,
+    // one byte each (key translation's rule), from the WM_CHAR messages that
+    // the window took; key records are made all the same.
+    bool systemText = false;
+    std::string text;
     IDirectInput8A* directInput = nullptr;
     IDirectInputDevice8A* keyboard = nullptr;
     IDirectInputDevice8A* mouse = nullptr;

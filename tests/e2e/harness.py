@@ -29,8 +29,10 @@ import time
 import zlib
 
 import Xlib.X
+import Xlib.XK
 import Xlib.display
 import Xlib.error
+import Xlib.ext.xtest
 import Xlib.protocol.event
 
 import glyph_sheet
@@ -576,6 +578,59 @@ class Keyboard:
 
     def tap(self, *keys):
         self.xdotool("key", "--delay", "15", *keys)
+
+    def press_keycodes(self, keycodes):
+        """Presses and releases each X key code in turn, through XTEST: the key
+        at that place, whatever the keyboard map says it types."""
+        display = Xlib.display.Display(self.env["DISPLAY"])
+        try:
+            for keycode in keycodes:
+                for kind in (Xlib.X.KeyPress, Xlib.X.KeyRelease):
+                    Xlib.ext.xtest.fake_input(display, kind, keycode)
+                    display.sync()
+                    time.sleep(0.02)
+        finally:
+            display.close()
+
+    def load_layout(self, symbols):
+        """Gives every key the keysyms (without and with Shift, and AltGr) of
+        an XKB layout such as "pc+fr", compiled by xkbcomp and loaded through
+        the core protocol: this X server ignores XKB keymap uploads."""
+        source = ('xkb_keymap { xkb_keycodes { include "evdev+aliases(qwerty)" };'
+                  ' xkb_types { include "complete" }; xkb_compat { include "complete" };'
+                  ' xkb_symbols { include "%s" }; };' % symbols)
+        compiled = subprocess.run(["xkbcomp", "-w", "0", "-xkb", "-", "-o", "-"],
+                                  input=source.encode(), stdout=subprocess.PIPE,
+                                  stderr=subprocess.DEVNULL, check=True).stdout.decode()
+        codes = {name: int(code) for name, code in
+                 re.findall(r"<(\w+)>\s*=\s*(\d+);", compiled)}
+        keys = {}
+        for name, levels in re.findall(r"key <(\w+)> \{[^}]*?symbols\[Group1\]=\s*\[([^\]]*)\]",
+                                       compiled):
+            if codes.get(name, 0) in range(8, 256):
+                keys[codes[name]] = [level.strip() for level in levels.split(",")][:4]
+        check(keys, "xkbcomp gave no keys for %r" % symbols)
+        self.map_keys(keys)
+
+    def map_keys(self, keys):
+        """Gives key codes other characters, as another keyboard layout does:
+        `keys` maps a key code to its keysym names without and with Shift,
+        then with AltGr (unknown names type nothing)."""
+        for group in ("xkb", "greek", "latin2", "latin3", "latin4", "publishing", "technical",
+                      "special"):
+            Xlib.XK.load_keysym_group(group)
+        display = Xlib.display.Display(self.env["DISPLAY"])
+        try:
+            for keycode, names in keys.items():
+                current = list(display.get_keyboard_mapping(keycode, 1)[0])
+                # Core map order: group 1 levels 1 and 2, group 2, then levels 3 and 4.
+                for level, name in zip((0, 1, 4, 5), names):
+                    if level < len(current):
+                        current[level] = Xlib.XK.string_to_keysym(name)
+                display.change_keyboard_mapping(keycode, [current])
+            display.sync()
+        finally:
+            display.close()
 
     def type_fast(self, text):
         """Types lower-case letters and spaces one millisecond apart."""

@@ -664,6 +664,45 @@ def scenario_results_history(options):
         print("an unwritable results folder gave one warning; both attempts were played")
 
 
+# X key codes (pc105) at the places of the US q, w, a, z, [, e, 2 and x keys.
+# On the French AZERTY layout they type a, z, q, w, the dead circumflex (here
+# over the e), e acute; x is given a Greek alpha, beyond Latin-1.
+PLACES = [24, 25, 38, 52, 34, 26, 11, 53]
+
+
+def scenario_system_keyboard(options):
+    """The same key places type the layout's characters with --keyboard
+    system (dead key, Latin-1, and beyond Latin-1 as a character no target
+    holds) and the US labels without it."""
+    cases = [
+        # The layout's characters: all match but the alpha, which cannot.
+        (["--keyboard", "system"], b"azqw\xea\xe9x\n", PLACES, 1, 7),
+        # The US labels of the first four places.
+        ([], b"qwaz\n", PLACES[:4], 0, 4),
+    ]
+    for arguments, word, places, mismatches, length in cases:
+        name = "system_keyboard" if arguments else "us_keyboard"
+        with Session(options, name, standard_files(dictionary=word)) as s:
+            s.keyboard.load_layout("pc+fr")
+            s.keyboard.map_keys({53: ("Greek_alpha", "Greek_ALPHA")})
+            s.start_program("1\n", command=program_command(options.program) + arguments)
+            s.wait_for_window()
+            s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+            s.keyboard.hold("Escape")
+            s.wait_for_screen(lambda shot: shot.lit_rows() == [TARGET_ROW], 10, "the target")
+            s.keyboard.press_keycodes(places)
+            shot = s.wait_for_screen(lambda shot: SPEED_ROW in shot.lit_rows()
+                                     and TARGET_ROW not in shot.lit_rows(), 10,
+                                     "the attempt to end after %d key places" % len(places))
+            rows = [SPEED_ROW] if mismatches == 0 else [PERCENT_ROW, ERROR_TEXT_ROW, SPEED_ROW]
+            expect_lit_rows(shot, rows, name + " results")
+            if mismatches:
+                expect_error_rows(shot, mismatches, length)
+            s.close_and_check_exit()
+    print("AZERTY places typed the layout's characters with --keyboard system, US labels "
+          "without")
+
+
 SCENARIOS = {
     "idle_screen": scenario_idle_screen,
     "word_attempt": scenario_word_attempt,
@@ -674,6 +713,7 @@ SCENARIOS = {
     "installed_package": scenario_installed_package,
     "unzipped_program": scenario_unzipped_program,
     "results_history": scenario_results_history,
+    "system_keyboard": scenario_system_keyboard,
 }
 
 

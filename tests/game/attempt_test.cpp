@@ -33,6 +33,8 @@ struct Frames {
     RandomGenerator random{2024};
     uint8_t state[INPUT_CODE_COUNT] = {};
     std::vector<InputEvent> events;
+    // The system's typed text of the frame, with --keyboard system.
+    const std::string* text = nullptr;
     bool endedEarly = false;
 
     Frames() {
@@ -48,7 +50,7 @@ struct Frames {
     // One frame: the log then holds just this frame's drawing.
     void frame() {
         resetGlRecorder();
-        const FrameInput input{state, events};
+        const FrameInput input{state, events, text};
         endedEarly = attemptStep(game, input, font, random, fakeClock);
         if (!endedEarly)
             resultsStep(game, font, history);
@@ -301,6 +303,22 @@ TEST(TypingAttempt, OnlyCharactersBetweenZeroAndFortyAreDrawn) {
     const auto target18 = glyphsOnRow(drawnGlyphs(), 18);
     ASSERT_FALSE(target18.empty());
     EXPECT_EQ(target18[0].byte, target[1]);
+}
+
+TEST(TypingAttempt, SystemTextIsTypedInsteadOfTheKeyLabelsAndStopsAtTheTarget) {
+    Frames frames;
+    frames.startAttempt("\xE9t\xE9!");
+    // The key press that made the text is not typed a second time.
+    std::string text = "\xE9t";
+    frames.text = &text;
+    frames.press(DIK_Q);
+    frames.hold(DIK_LSHIFT);
+    frames.frame();
+    EXPECT_EQ(frames.game.typedText, "\xE9t");
+    text = "\xE9!x";
+    frames.frame();
+    EXPECT_EQ(frames.game.typedText, "\xE9t\xE9!");
+    EXPECT_EQ(textOf(glyphsOnRow(drawnGlyphs(), 17)), "\xE9t\xE9!");
 }
 
 TEST(TypingAttempt, ScrollStepIsTheSquareOfTheGap) {

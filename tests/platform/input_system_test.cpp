@@ -1,9 +1,12 @@
 #include "platform/input_system.h"
+#include "platform/key_translation.h"
 #include "platform/sdl/key_code_table.h"
 
 #include <SDL_events.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -201,6 +204,44 @@ TEST_F(InputConversion, DevicesNotHeldGiveNoEvents) {
     const auto& events = frame({keyEvent(SDL_SCANCODE_A, true), button(SDL_BUTTON_LEFT, true)});
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].code, MOUSE_BUTTON0);
+}
+
+SDL_Event textEvent(const char* utf8) {
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    std::snprintf(event.text.text, sizeof event.text.text, "%s", utf8);
+    return event;
+}
+
+TEST_F(InputConversion, SystemTextArrivesInOrderWithEnterAndTabAndKeysStillCount) {
+    const std::vector<SDL_Event> arrived = {keyEvent(SDL_SCANCODE_A, true),
+                                            textEvent("a"),
+                                            keyEvent(SDL_SCANCODE_A, false),
+                                            textEvent("\xC3\xA9\xE2\x82\xAC"),
+                                            keyEvent(SDL_SCANCODE_RETURN, true),
+                                            keyEvent(SDL_SCANCODE_RETURN, true, true),
+                                            keyEvent(SDL_SCANCODE_TAB, true),
+                                            keyEvent(SDL_SCANCODE_BACKSPACE, true),
+                                            textEvent("q")};
+    // The US key labels: text input is not looked at.
+    for (const SDL_Event& event : arrived) {
+        input.take(event);
+    }
+    input.deliverRecords(true);
+    EXPECT_EQ(input.text, "");
+    EXPECT_EQ(input.events.size(), 5u);
+
+    // The system's text: each character once, held Enter repeating as text
+    // does; the key records are made all the same.
+    input.systemText = true;
+    for (const SDL_Event& event : arrived) {
+        input.take(event);
+    }
+    input.deliverRecords(true);
+    EXPECT_EQ(input.text, "a\xE9" + std::string(1, UNMATCHED_CHARACTER) + "\n\n\tq");
+    EXPECT_EQ(input.events.size(), 5u);
+    input.deliverRecords(true);
+    EXPECT_EQ(input.text, "");
 }
 
 TEST(InputRecordQueue, WaitingRecordsAreBounded) {

@@ -89,4 +89,37 @@ TEST(KeyTranslation, EveryCharacterIsSevenBitAndOnlyListedCodesType) {
     EXPECT_EQ(typing, 26 + 12 + 10 + 16);
 }
 
+TEST(SystemText, CharactersBecomeOneByteEachAtTheEdgesOfLatin1) {
+    const struct {
+        uint32_t code;
+        char byte;
+    } characters[] = {
+        {'a', 'a'},
+        {'~', '~'},
+        {0xA0, char(0xA0)},
+        {0xE9, char(0xE9)},
+        {0xFF, char(0xFF)},
+        {0x100, UNMATCHED_CHARACTER},
+        {0x20AC, UNMATCHED_CHARACTER},
+        {0x1F600, UNMATCHED_CHARACTER},
+        {'\r', '\n'},
+        {'\n', '\n'},
+        {'\t', '\t'},
+        {0x08, 0},
+        {0x1B, 0},
+        {0x7F, 0},
+    };
+    for (const auto& c : characters) {
+        EXPECT_EQ(typedCharacter(c.code), c.byte) << "U+" << std::hex << c.code;
+    }
+
+    // UTF-8: a byte that begins no whole sequence is one unmatched character.
+    const std::string utf8 = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xC3z\x80\xC0\xAF\xED\xA0\x80";
+    std::string typed = "x";
+    appendTypedText(utf8.data(), utf8.size(), typed);
+    const std::string unmatched(1, UNMATCHED_CHARACTER);
+    EXPECT_EQ(typed, "xa\xE9" + unmatched + unmatched + unmatched + "z" + unmatched + unmatched +
+                         unmatched + unmatched);
+}
+
 } // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "platform/gl_window.h"
 #include "platform/input_system.h"
+#include "platform/key_translation.h"
 #include "tests/platform/win32/fake_direct_input.h"
 
 #include <algorithm>
@@ -279,6 +281,25 @@ TEST_F(InputWithFakes, ShutdownReleasesMouseThenKeyboardThenDirectInput) {
     log.clear();
     input.shutdown();
     EXPECT_TRUE(log.empty());
+}
+
+TEST_F(InputWithFakes, SystemTextComesFromTheCharactersTheWindowTook) {
+    // WM_CHAR units: a surrogate pair is one character beyond Latin-1, and so
+    // is a surrogate without its partner; keys that are no text give nothing.
+    GlWindow::receivedText = std::wstring(L"a\u00E9\r\t\b\x1B") + wchar_t(0xD83D) +
+                             wchar_t(0xDE00) + wchar_t(0xD83D) + L"b" + wchar_t(0xDE00);
+    keyboard.pending = {record(DIK_A, 0x80)};
+    input.poll();
+    EXPECT_EQ(input.text, "");
+    EXPECT_EQ(GlWindow::receivedText.size(), 11u); // left for when they are asked for
+
+    input.systemText = true;
+    input.poll();
+    const std::string unmatched(1, UNMATCHED_CHARACTER);
+    EXPECT_EQ(input.text, "a\xE9\n\t" + unmatched + unmatched + "b" + unmatched);
+    EXPECT_TRUE(GlWindow::receivedText.empty());
+    input.poll();
+    EXPECT_EQ(input.text, "");
 }
 
 TEST(InputWithoutDevices, FramesRunWithoutTouchingAnything) {
