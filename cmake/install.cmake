@@ -31,6 +31,10 @@ if(WIN32)
         set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
     endfunction()
     tapquill_windows_text(${PROJECT_SOURCE_DIR}/docs/README-windows.txt README.txt)
+    # Double-clickable ways to the options a player wants most.
+    tapquill_windows_text(${PROJECT_SOURCE_DIR}/data/tapquill-keyboard-layout.cmd
+                          "Play with my keyboard layout.cmd")
+    tapquill_windows_text(${PROJECT_SOURCE_DIR}/data/tapquill-history.cmd "Show my results.cmd")
     tapquill_windows_text(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
     # The data files' licences and notices: the last section of data/README.md.
     file(READ ${PROJECT_SOURCE_DIR}/data/README.md data_readme)
@@ -42,6 +46,8 @@ if(WIN32)
         ${CMAKE_BINARY_DIR}/package-text/README.txt
         ${CMAKE_BINARY_DIR}/package-text/LICENSE.txt
         ${CMAKE_BINARY_DIR}/package-text/DATA-LICENSES.txt
+        "${CMAKE_BINARY_DIR}/package-text/Play with my keyboard layout.cmd"
+        "${CMAKE_BINARY_DIR}/package-text/Show my results.cmd"
         DESTINATION .)
 
     set(CPACK_GENERATOR ZIP)

@@ -562,7 +562,8 @@ def scenario_unzipped_program(options):
         check(len(folders) == 1, "the zip holds %s, not one folder with tapquill.exe"
               % os.listdir(scratch))
         folder = os.path.join(scratch, folders[0])
-        for text in ("README.txt", "LICENSE.txt", "DATA-LICENSES.txt"):
+        for text in ("README.txt", "LICENSE.txt", "DATA-LICENSES.txt",
+                     "Play with my keyboard layout.cmd", "Show my results.cmd"):
             with open(os.path.join(folder, text), "rb") as notes:
                 data = notes.read()
             check(b"\r\n" in data and b"\n" not in data.replace(b"\r\n", b""),

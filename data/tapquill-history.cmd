@@ -1,0 +1,2 @@
+@"%~dp0tapquill.exe" --history
+@pause
