@@ -19,6 +19,16 @@ inline bool isDigit(int c) {
     return c >= '0' && c <= '9';
 }
 
+// The first character after white space, which is consumed; -1 at the end.
+int peekPastSpace(ByteReader& reader) {
+    int c = reader.peek();
+    while (isStreamSpace(c)) {
+        ++reader.next;
+        c = reader.peek();
+    }
+    return c;
+}
+
 // Decimal integer extraction as a formatted stream read does it: leading
 // white space, an optional sign, then digits. A read that finds no digits or
 // a number outside 32 bits fails, and from then on every read fails, so
@@ -27,11 +37,7 @@ bool readInteger(ByteReader& reader, int32_t& value) {
     if (reader.failed) {
         return false;
     }
-    int c = reader.peek();
-    while (isStreamSpace(c)) {
-        ++reader.next;
-        c = reader.peek();
-    }
+    int c = peekPastSpace(reader);
     bool negative = false;
     if (c == '+' || c == '-') {
         negative = c == '-';
@@ -243,11 +249,7 @@ inline bool readBit(ByteReader& reader, int32_t& value) {
     if (reader.failed) {
         return false;
     }
-    int c = reader.peek();
-    while (isStreamSpace(c)) {
-        ++reader.next;
-        c = reader.peek();
-    }
+    int c = peekPastSpace(reader);
     if (c != '0' && c != '1') {
         reader.failed = true;
         return false;

@@ -289,25 +289,6 @@ bool appendToFile(const std::string& path, const std::string& firstLine, const s
     return written;
 }
 
-bool readWholeFile(const std::string& path, std::string& contents, std::string& error) {
-    std::FILE* file = openRegularFile(path, &error);
-    if (file == nullptr) {
-        return false;
-    }
-    contents.clear();
-    char buffer[1 << 16];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        contents.append(buffer, got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        error = std::strerror(EIO);
-    }
-    return !failed;
-}
-
 bool useUtf8Output() {
     DWORD mode = 0;
     if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
