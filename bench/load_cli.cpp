@@ -4,8 +4,9 @@
 //   tq_load touch MIB   (writes MIB mebibytes of fresh memory: the cost of
 //                        first touches on this machine)
 // With --memory first, it prints the peak resident set (Linux) before and
-// after the load in KiB, the number of entries or pictures loaded, and the size of one
-// string object: "before after entries string-bytes".
+// after the load in KiB, the number of entries or pictures loaded, the size of
+// one string object, and for the word sources the list's room and the bytes
+// of the entries' text: "before after entries string-bytes [room text-bytes]".
 #include <stb/stb_image.h>
 
 #include <cstdio>
@@ -71,9 +72,13 @@ int main(int argc, char** argv) {
             return 1;
         }
         loaded = words.size();
+        size_t textBytes = 0;
+        for (const std::string& word : words) {
+            textBytes += word.size();
+        }
         if (memory) {
-            std::printf("%ld %ld %zu %zu\n", before, peakResidentKiB(), loaded,
-                        sizeof(std::string));
+            std::printf("%ld %ld %zu %zu %zu %zu\n", before, peakResidentKiB(), loaded,
+                        sizeof(std::string), words.capacity(), textBytes);
         }
         return 0;
     }
