@@ -297,6 +297,10 @@ bool parseRecord(const std::string& line, ResultRecord& record) {
     return true;
 }
 
+bool isResultLine(const std::string& line) {
+    return !line.empty() && line != "\r" && line.rfind("time,mode,", 0) != 0;
+}
+
 size_t parseRecords(const std::string& text, std::vector<ResultRecord>& records) {
     size_t damaged = 0;
     size_t start = 0;
@@ -308,8 +312,7 @@ size_t parseRecords(const std::string& text, std::vector<ResultRecord>& records)
         }
         const std::string line = text.substr(start, end - start);
         start = end + 1;
-        // Header lines, also of files joined together, and empty lines.
-        if (line.rfind("time,mode,", 0) == 0 || line.empty() || line == "\r") {
+        if (!isResultLine(line)) {
             continue;
         }
         if (parseRecord(line, record)) {

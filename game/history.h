@@ -52,6 +52,10 @@ std::string formatRecord(const ResultRecord& record);
 // whole, consistent record.
 bool parseRecord(const std::string& line, ResultRecord& record);
 
+// Whether a line of the file is meant to be a record: not a header line (of
+// this file, or of another joined to it) and not empty.
+bool isResultLine(const std::string& line);
+
 // The records of a whole file's text, in order; returns the number of
 // lines that are not records (the header and empty lines aside).
 size_t parseRecords(const std::string& text, std::vector<ResultRecord>& records);

@@ -1,11 +1,11 @@
 #include "game/history_report.h"
 
 #include <algorithm>
-#include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
+#include <cstring>
 #include <ostream>
 
 #include "platform/files.h"
@@ -16,6 +16,9 @@ constexpr size_t TREND_SPAN = 10;
 constexpr size_t CHART_SPAN = 60;
 constexpr int CHART_ROWS = 8;
 constexpr size_t MISTYPED_SHOWN = 10;
+// No record is longer than this: a longer line is damaged, and only this
+// much of it is held.
+constexpr size_t LONGEST_RECORD = size_t(16) << 20;
 
 std::string fixed(double value, int decimals) {
     char text[64];
@@ -110,61 +113,51 @@ std::string table(const std::vector<std::vector<std::string>>& rows,
     return text;
 }
 
-std::string attemptsTable(const std::vector<ResultRecord>& records, size_t count) {
+std::string attemptsTable(const HistorySummary& summary, size_t count) {
     std::vector<std::vector<std::string>> rows = {
         {"date and time", "mode", "characters", "seconds", "wpm", "error %"}};
-    for (size_t i = records.size() - count; i < records.size(); ++i) {
-        const ResultRecord& record = records[i];
-        rows.push_back({shownTime(record.time),
-                        record.verseMode ? "verses" : std::to_string(record.wordCount) + " words",
-                        std::to_string(record.targetText.size()),
-                        fixed(record.milliseconds / 1000.0, 3), record.speed,
-                        record.errorPercentage});
+    for (size_t i = summary.last.size() - count; i < summary.last.size(); ++i) {
+        const HistorySummary::Attempt& attempt = summary.last[i];
+        rows.push_back({shownTime(attempt.time),
+                        attempt.verseMode ? "verses" : std::to_string(attempt.wordCount) + " words",
+                        std::to_string(attempt.characters), fixed(attempt.milliseconds / 1000.0, 3),
+                        attempt.speed, attempt.errorPercentage});
     }
     return table(rows, {false, false, true, true, true, true});
 }
 
-double mean(const std::vector<double>& values, size_t from, size_t to) {
+// The mean of the speed (or error) of attempts [from, to) of the last ones.
+double mean(const HistorySummary& summary, size_t from, size_t to, bool errors) {
     double sum = 0;
     for (size_t i = from; i < to; ++i) {
-        sum += values[i];
+        const HistorySummary::Attempt& attempt = summary.last[i];
+        sum += numberOf(errors ? attempt.errorPercentage : attempt.speed);
     }
     return sum / double(to - from);
 }
 
-std::string summary(const std::vector<ResultRecord>& records) {
-    std::vector<double> speeds;
-    std::vector<double> errors;
-    size_t best = records.size();
-    for (size_t i = 0; i < records.size(); ++i) {
-        speeds.push_back(numberOf(records[i].speed));
-        errors.push_back(numberOf(records[i].errorPercentage));
-        if (std::isfinite(speeds[i]) && (best == records.size() || speeds[i] > speeds[best])) {
-            best = i;
-        }
+std::string summaryLines(const HistorySummary& summary) {
+    std::string text = "Attempts recorded: " + std::to_string(summary.count) + "\n";
+    if (!summary.bestSpeed.empty()) {
+        text += "Personal best:     " + summary.bestSpeed + " wpm on " +
+                shownTime(summary.bestTime) + "\n";
     }
-    std::string text = "Attempts recorded: " + std::to_string(records.size()) + "\n";
-    if (best < records.size()) {
-        text += "Personal best:     " + records[best].speed + " wpm on " +
-                shownTime(records[best].time) + "\n";
-    }
-    const size_t n = records.size();
+    const size_t n = summary.last.size();
     const size_t recent = std::min(TREND_SPAN, n);
     const size_t before = std::min(TREND_SPAN, n - recent);
     const std::string last = "Last " + std::to_string(recent) + ":";
     std::string speedLine =
-        padded(last, 19, false) + fixed(mean(speeds, n - recent, n), 2) + " wpm on average";
+        padded(last, 19, false) + fixed(mean(summary, n - recent, n, false), 2) + " wpm on average";
     std::string errorLine =
-        std::string(19, ' ') + fixed(mean(errors, n - recent, n), 2) + "% errors on average";
+        std::string(19, ' ') + fixed(mean(summary, n - recent, n, true), 2) + "% errors on average";
     if (before > 0) {
         const size_t start = n - recent - before;
         const std::string against = " against the " + std::to_string(before) + " before";
-        speedLine += ", " +
-                     signedFixed(mean(speeds, n - recent, n) - mean(speeds, start, n - recent)) +
-                     against;
-        errorLine += ", " +
-                     signedFixed(mean(errors, n - recent, n) - mean(errors, start, n - recent)) +
-                     against;
+        for (const bool errors : {false, true}) {
+            const double change =
+                mean(summary, n - recent, n, errors) - mean(summary, start, n - recent, errors);
+            (errors ? errorLine : speedLine) += ", " + signedFixed(change) + against;
+        }
     } else {
         speedLine += " (no earlier attempts to compare)";
     }
@@ -173,13 +166,13 @@ std::string summary(const std::vector<ResultRecord>& records) {
 
 // Bars of the speed, one column an attempt, scaled from the lowest to the
 // highest speed shown, labelled with both.
-std::string chart(const std::vector<ResultRecord>& records, bool utf8) {
-    const size_t shown = std::min(CHART_SPAN, records.size());
+std::string chart(const HistorySummary& summary, bool utf8) {
+    const size_t shown = std::min(CHART_SPAN, summary.last.size());
     std::vector<double> speeds;
     double low = INFINITY;
     double high = -INFINITY;
-    for (size_t i = records.size() - shown; i < records.size(); ++i) {
-        const double speed = numberOf(records[i].speed);
+    for (size_t i = summary.last.size() - shown; i < summary.last.size(); ++i) {
+        const double speed = numberOf(summary.last[i].speed);
         speeds.push_back(speed);
         if (std::isfinite(speed)) {
             low = std::min(low, speed);
@@ -223,20 +216,9 @@ std::string chart(const std::vector<ResultRecord>& records, bool utf8) {
     return text;
 }
 
-std::string mistypedTable(const std::vector<ResultRecord>& records, bool utf8) {
-    std::array<uint64_t, 256> asked{};
-    std::array<uint64_t, 256> missed{};
-    std::map<std::pair<unsigned, unsigned>, uint64_t> instead;
-    for (const ResultRecord& record : records) {
-        for (char c : record.targetText) {
-            ++asked[static_cast<unsigned char>(c)];
-        }
-        for (const auto& pair : record.mistyped) {
-            const unsigned target = static_cast<unsigned char>(pair.first);
-            ++missed[target];
-            ++instead[{target, static_cast<unsigned char>(pair.second)}];
-        }
-    }
+std::string mistypedTable(const HistorySummary& summary, bool utf8) {
+    const auto& asked = summary.asked;
+    const auto& missed = summary.missed;
     std::vector<unsigned> characters;
     for (unsigned c = 0; c < 256; ++c) {
         if (missed[c] > 0) {
@@ -258,14 +240,10 @@ std::string mistypedTable(const std::vector<ResultRecord>& records, bool utf8) {
     }
     std::vector<std::vector<std::string>> rows = {{"character", "mistyped", "", "typed instead"}};
     for (unsigned c : characters) {
-        unsigned typed = 0;
-        uint64_t times = 0;
-        for (const auto& entry : instead) {
-            if (entry.first.first == c && entry.second > times) {
-                typed = entry.first.second;
-                times = entry.second;
-            }
-        }
+        const auto first = summary.typedInstead.begin() + c * 256;
+        const auto most = std::max_element(first, first + 256);
+        const unsigned typed = unsigned(most - first);
+        const uint64_t times = *most;
         const double rate = asked[c] > 0 ? 100.0 * double(missed[c]) / double(asked[c]) : 0.0;
         rows.push_back({characterName(char(c), utf8),
                         std::to_string(missed[c]) + " of " + std::to_string(asked[c]),
@@ -276,25 +254,83 @@ std::string mistypedTable(const std::vector<ResultRecord>& records, bool utf8) {
     return "Characters mistyped most often:\n" + table(rows, {false, true, true, false});
 }
 
+// Hands each line of the file (without its line feed) to `line`; a line
+// longer than `longest` is handed over cut short, which no record is.
+template <class Line> bool forEachLine(std::FILE* file, size_t longest, Line&& line) {
+    std::string pending;
+    bool overlong = false;
+    std::vector<char> buffer(size_t(1) << 16);
+    size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+        const char* p = buffer.data();
+        const char* const end = p + got;
+        while (p != end) {
+            const char* feed = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+            const char* stop = feed != nullptr ? feed : end;
+            if (!overlong) {
+                const size_t room = longest - pending.size();
+                const size_t take = std::min(room, size_t(stop - p));
+                pending.append(p, take);
+                overlong = take < size_t(stop - p);
+            }
+            if (feed == nullptr) {
+                break;
+            }
+            line(pending);
+            pending.clear();
+            overlong = false;
+            p = feed + 1;
+        }
+    }
+    if (!pending.empty()) {
+        line(pending);
+    }
+    return std::ferror(file) == 0;
+}
+
 } // namespace
 
-std::string historyReport(const std::vector<ResultRecord>& records, size_t count, bool utf8) {
-    const size_t shown = std::min(count, records.size());
+HistorySummary::HistorySummary(size_t lastKept)
+    : kept(std::max({lastKept, CHART_SPAN, 2 * TREND_SPAN})), best(-INFINITY) {}
+
+void HistorySummary::add(const ResultRecord& record) {
+    ++count;
+    const double speed = numberOf(record.speed);
+    if (std::isfinite(speed) && speed > best) {
+        best = speed;
+        bestSpeed = record.speed;
+        bestTime = record.time;
+    }
+    for (char c : record.targetText) {
+        ++asked[static_cast<unsigned char>(c)];
+    }
+    for (const auto& pair : record.mistyped) {
+        const unsigned target = static_cast<unsigned char>(pair.first);
+        ++missed[target];
+        ++typedInstead[target * 256 + static_cast<unsigned char>(pair.second)];
+    }
+    last.push_back({record.time, record.verseMode, record.wordCount, record.targetText.size(),
+                    record.milliseconds, record.speed, record.errorPercentage});
+    if (last.size() > kept) {
+        last.pop_front();
+    }
+}
+
+std::string historyReport(const HistorySummary& summary, size_t count, bool utf8) {
+    const size_t shown = std::min({count, summary.last.size(), HISTORY_TABLE_LIMIT});
     std::string text =
-        "Last " + std::to_string(shown) + " of " + std::to_string(records.size()) + " attempts:\n";
-    text += attemptsTable(records, shown) + "\n";
-    text += summary(records) + "\n";
-    const std::string bars = chart(records, utf8);
+        "Last " + std::to_string(shown) + " of " + std::to_string(summary.count) + " attempts:\n";
+    text += attemptsTable(summary, shown) + "\n";
+    text += summaryLines(summary) + "\n";
+    const std::string bars = chart(summary, utf8);
     if (!bars.empty()) {
         text += bars + "\n";
     }
-    return text + mistypedTable(records, utf8);
+    return text + mistypedTable(summary, utf8);
 }
 
 int showHistory(const std::string& path, size_t count, bool utf8, std::ostream& out,
                 std::ostream& errors) {
-    std::string contents;
-    std::string error;
     if (path.empty()) {
         out << "Nothing recorded yet: there is no home folder to keep results in." << std::endl;
         return 0;
@@ -304,21 +340,38 @@ int showHistory(const std::string& path, size_t count, bool utf8, std::ostream& 
             << std::endl;
         return 0;
     }
-    if (!readWholeFile(path, contents, error)) {
+    std::string error;
+    std::FILE* file = openRegularFile(path, &error);
+    if (file == nullptr) {
         errors << "tapquill: cannot read \"" << path << "\": " << error << std::endl;
         return 1;
     }
-    std::vector<ResultRecord> records;
-    const size_t damaged = parseRecords(contents, records);
+    HistorySummary summary(std::min(count, HISTORY_TABLE_LIMIT));
+    size_t damaged = 0;
+    ResultRecord record;
+    const bool read = forEachLine(file, LONGEST_RECORD, [&](const std::string& line) {
+        if (isResultLine(line)) {
+            if (parseRecord(line, record)) {
+                summary.add(record);
+            } else {
+                ++damaged;
+            }
+        }
+    });
+    std::fclose(file);
+    if (!read) {
+        errors << "tapquill: cannot read \"" << path << "\": " << std::strerror(EIO) << std::endl;
+        return 1;
+    }
     if (damaged > 0) {
         errors << "tapquill: skipped " << damaged << (damaged == 1 ? " line" : " lines") << " of \""
                << path << "\" that " << (damaged == 1 ? "is" : "are") << " not a result"
                << std::endl;
     }
-    if (records.empty()) {
+    if (summary.count == 0) {
         out << "Nothing recorded yet in \"" << path << "\"." << std::endl;
         return 0;
     }
-    out << historyReport(records, count, utf8) << std::flush;
+    out << historyReport(summary, count, utf8) << std::flush;
     return 0;
 }

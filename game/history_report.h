@@ -2,20 +2,65 @@
 // trend, a chart of the speed, and the characters mistyped most often.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "game/history.h"
 
-// The report of `records` (oldest first) with the last `count` of them in
-// the table; the chart is drawn with block characters when `utf8`, in ASCII
-// otherwise.
-std::string historyReport(const std::vector<ResultRecord>& records, size_t count, bool utf8);
+// The most attempts the table lists, however many are asked for.
+constexpr size_t HISTORY_TABLE_LIMIT = 100000;
 
-// Reads the results file at `path` and writes the report to `out`; lines
-// that are not records are skipped and counted in one line on `errors`.
-// Returns the exit status: 0, or 1 when the file is there but cannot be read.
+// What the report needs of the results, gathered record by record in memory
+// that does not grow with the file: the count, the best speed, the last
+// attempts, and the characters asked for and mistyped over all of them.
+class HistorySummary {
+  public:
+    // One attempt as the table, the trend and the chart show it.
+    struct Attempt {
+        std::string time;
+        bool verseMode = false;
+        int32_t wordCount = 0;
+        size_t characters = 0;
+        int32_t milliseconds = 0;
+        std::string speed;
+        std::string errorPercentage;
+    };
+
+    // Keeps at least the last `lastKept` attempts (and those the trend and
+    // the chart need).
+    explicit HistorySummary(size_t lastKept);
+    void add(const ResultRecord& record);
+
+    size_t count = 0;
+    // The best finite speed, as recorded, with its attempt's time; empty
+    // when there is none.
+    std::string bestSpeed;
+    std::string bestTime;
+    // The latest attempts, oldest first.
+    std::deque<Attempt> last;
+    std::array<uint64_t, 256> asked{};
+    std::array<uint64_t, 256> missed{};
+    // How often each character (the index's high byte) was typed as another
+    // (its low byte).
+    std::vector<uint64_t> typedInstead = std::vector<uint64_t>(256 * 256, 0);
+
+  private:
+    size_t kept;
+    double best;
+};
+
+// The report of `summary` with the last `count` attempts in the table; the
+// chart is drawn with block characters when `utf8`, in ASCII otherwise.
+std::string historyReport(const HistorySummary& summary, size_t count, bool utf8);
+
+// Reads the results file at `path` line by line and writes the report to
+// `out`; lines that are not records are skipped and counted in one line on
+// `errors`. Returns the exit status: 0, or 1 when the file is there but
+// cannot be read.
 int showHistory(const std::string& path, size_t count, bool utf8, std::ostream& out,
                 std::ostream& errors);

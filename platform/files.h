@@ -53,10 +53,6 @@ std::string resultsFilePath();
 bool appendToFile(const std::string& path, const std::string& firstLine, const std::string& line,
                   std::string& error);
 
-// The whole of a regular file; false, with `error` saying why, when it
-// cannot be read.
-bool readWholeFile(const std::string& path, std::string& contents, std::string& error);
-
 // Readies standard output for UTF-8 text when the user's character set is
 // UTF-8 (the locale on Linux; the console, switched to UTF-8 while the
 // program runs, on Windows) and says whether it is.

@@ -405,9 +405,7 @@ TEST(Results, EachFinishedAttemptIsRecordedOnceWhenItsResultIsFirstShown) {
     frames.release(DIK_ESCAPE);
     frames.frame(); // the empty target completes: nothing to keep
 
-    std::string contents;
-    std::string error;
-    ASSERT_TRUE(readWholeFile(path, contents, error)) << error;
+    std::string contents = fileContents(path);
     std::vector<ResultRecord> records;
     EXPECT_EQ(parseRecords(contents, records), 0u);
     ASSERT_EQ(records.size(), 2u);

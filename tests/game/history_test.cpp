@@ -102,16 +102,14 @@ TEST(ResultsFile, AppendsWholeLinesAfterOneHeaderAndWarnsOnceWhenItCannot) {
     history.keepIn(path);
     history.record(sampleRecord());
     history.record(sampleRecord());
-    std::string contents;
-    std::string error;
-    ASSERT_TRUE(readWholeFile(path, contents, error)) << error;
+    std::string contents = fileContents(path);
     const std::string line = formatRecord(sampleRecord());
     EXPECT_EQ(contents, RESULTS_HEADER + line + line);
 
     // A last line left without its end is ended before the next record.
     folder.write("made/tapquill/results.csv", contents + "2026-12-0");
     history.record(sampleRecord());
-    ASSERT_TRUE(readWholeFile(path, contents, error)) << error;
+    contents = fileContents(path);
     EXPECT_EQ(contents, RESULTS_HEADER + line + line + "2026-12-0\r\n" + line);
     EXPECT_EQ(warnings.str(), "");
 
@@ -126,6 +124,24 @@ TEST(ResultsFile, AppendsWholeLinesAfterOneHeaderAndWarnsOnceWhenItCannot) {
               "tapquill: cannot record the result in \"" + blocked + "\": Is a directory\n");
 }
 
+TEST(HistoryReport, ReadsTheFileLineByLineAndCountsWhatIsNoRecord) {
+    TempFolder folder;
+    const std::string path = (folder.path / "results.csv").string();
+    std::ostringstream out;
+    std::ostringstream errors;
+    EXPECT_EQ(showHistory(path, 20, false, out, errors), 0);
+    EXPECT_EQ(out.str(), "Nothing recorded yet: finished attempts are kept in \"" + path + "\".\n");
+
+    // A line far longer than any record is held only in part, and skipped.
+    const std::string line = formatRecord(sampleRecord());
+    folder.write("results.csv", RESULTS_HEADER + line + std::string(20 << 20, 'x') + "\n" +
+                                    line.substr(0, line.size() - 2));
+    out.str("");
+    EXPECT_EQ(showHistory(path, 20, false, out, errors), 0);
+    EXPECT_NE(out.str().find("Last 2 of 2 attempts:"), std::string::npos) << out.str();
+    EXPECT_EQ(errors.str(), "tapquill: skipped 1 line of \"" + path + "\" that is not a result\n");
+}
+
 TEST(HistoryReport, TableSummaryChartAndMistypedCharacters) {
     std::vector<ResultRecord> records;
     for (int i = 0; i < 25; ++i) {
@@ -137,7 +153,11 @@ TEST(HistoryReport, TableSummaryChartAndMistypedCharacters) {
         record.mistyped = {{i % 2 ? ' ' : 'c', '\t'}};
         records.push_back(record);
     }
-    const std::string report = historyReport(records, 3, true);
+    HistorySummary summary(3);
+    for (const ResultRecord& record : records) {
+        summary.add(record);
+    }
+    const std::string report = historyReport(summary, 3, true);
     // The last three attempts only, as the window showed their speed.
     EXPECT_NE(report.find("Last 3 of 25 attempts:"), std::string::npos) << report;
     EXPECT_NE(report.find("64.000000"), std::string::npos) << report;
@@ -162,7 +182,7 @@ TEST(HistoryReport, TableSummaryChartAndMistypedCharacters) {
     EXPECT_NE(report.find("\n  space     12 of 25 (48.0%) tab (12 times)\n"), std::string::npos)
         << report;
 
-    const std::string ascii = historyReport(records, 3, false);
+    const std::string ascii = historyReport(summary, 3, false);
     EXPECT_NE(ascii.find(" 40.00 +."), std::string::npos) << ascii;
     for (unsigned char c : ascii) {
         ASSERT_LT(c, 0x80u) << ascii;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <unistd.h>
@@ -30,6 +31,12 @@ class TempFolder {
         return file.string();
     }
 };
+
+// The whole of a file's bytes.
+inline std::string fileContents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
 
 // Runs a scope with the working directory moved into a folder.
 class WorkingDirectory {
