@@ -1,1 +1,1 @@
-@"%~dp0tapquill.exe" --keyboard system
+@"%~dp0tapquill.exe" --keyboard system || pause

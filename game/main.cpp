@@ -7,7 +7,24 @@
 #include "game/history_report.h"
 #include "game/options.h"
 #include "game/program.h"
+#include "platform/console.h"
 #include "platform/files.h"
+
+namespace {
+
+// Started from Explorer, the console window goes when the program ends: it
+// stays until the player has read why the game could not start.
+void letThePlayerRead() {
+    if (!consoleClosesWithProgram())
+        return;
+    // The rest of the line the answer was on is no key press.
+    std::string line;
+    std::getline(std::cin, line);
+    std::fputs("Press Enter to close this window.", stderr);
+    std::getline(std::cin, line);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments;
@@ -36,6 +53,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!startUp(options, error)) {
         std::fprintf(stderr, "tapquill: %s\n", error.c_str());
+        letThePlayerRead();
         return 1;
     }
     runFrameLoop();

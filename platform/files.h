@@ -52,8 +52,3 @@ std::string resultsFilePath();
 // False, with `error` saying why, when the file cannot be written.
 bool appendToFile(const std::string& path, const std::string& firstLine, const std::string& line,
                   std::string& error);
-
-// Readies standard output for UTF-8 text when the user's character set is
-// UTF-8 (the locale on Linux; the console, switched to UTF-8 while the
-// program runs, on Windows) and says whether it is.
-bool useUtf8Output();

@@ -1,14 +1,11 @@
 #include "platform/files.h"
 
 #include <cerrno>
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
-#include <langinfo.h>
 #include <pwd.h>
-#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -272,11 +269,4 @@ bool appendToFile(const std::string& path, const std::string& firstLine, const s
         error = std::strerror(writeError);
     }
     return written;
-}
-
-bool useUtf8Output() {
-    std::setlocale(LC_CTYPE, "");
-    const char* codeset = nl_langinfo(CODESET);
-    return codeset != nullptr &&
-           (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
 }

@@ -116,12 +116,6 @@ bool createHolding(const std::wstring& path, const std::string& contents, std::s
     return created;
 }
 
-UINT consoleCodePageAtStart = 0;
-
-void restoreConsoleCodePage() {
-    SetConsoleOutputCP(consoleCodePageAtStart);
-}
-
 } // namespace
 
 std::FILE* openRegularFile(const std::string& name, std::string* why) {
@@ -287,19 +281,4 @@ bool appendToFile(const std::string& path, const std::string& firstLine, const s
     }
     CloseHandle(file);
     return written;
-}
-
-bool useUtf8Output() {
-    DWORD mode = 0;
-    if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
-        // Written to a file or a pipe: UTF-8 only where the system's code page is.
-        return GetACP() == CP_UTF8;
-    }
-    if (consoleCodePageAtStart == 0) {
-        consoleCodePageAtStart = GetConsoleOutputCP();
-        if (SetConsoleOutputCP(CP_UTF8)) {
-            std::atexit(restoreConsoleCodePage);
-        }
-    }
-    return GetConsoleOutputCP() == CP_UTF8;
 }
