@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Writes the seed corpus of the fuzz harnesses: small valid and broken files
-for each image reader and for the word sources, into fuzz/corpus/<reader>/.
+for each image reader, for the word sources and for the results file, into
+fuzz/corpus/<reader>/.
 
 Run it again after changing it; it rewrites the files it makes and leaves any
 other file in the corpus folders alone.
@@ -188,8 +189,28 @@ def words_corpus():
             write("words", "start-of-" + name, source.read(1500))
 
 
+# --- results file ------------------------------------------------------------
+
+RESULTS_HEADER = (b"time,mode,words,characters,mismatches,milliseconds,wpm,error_percent,"
+                  b"target,mistyped\r\n")
+RECORD = b'2026-12-07T18:23:06+01:00,words,2,5,1,12000,0.833333,20.000000,"ab cd","c>x"\r\n'
+
+
+def history_corpus():
+    write("history", "two-records.csv", RESULTS_HEADER + RECORD +
+          b'2026-12-07T18:25:00-05:30,verses,,9,0,3000,30.000000,0.000000,"%3Dx ""y"" %E9",""\r\n')
+    write("history", "every-kind-of-byte.csv", RESULTS_HEADER + b"2026-12-07T18:23:06+00:00,"
+          b'verses,,4,2,1,40000.000000,50.000000,"%00%FF%25,","%00>%0A %FF>%1A"\r\n')
+    write("history", "damaged-lines.csv", RESULTS_HEADER + RECORD + b"garbage\n" + RECORD[:40] +
+          b"\n\n" + b'"unclosed,' + b"\r\n" + RECORD.replace(b"\r\n", b""))
+    write("history", "infinite-speed.csv", RESULTS_HEADER +
+          RECORD.replace(b"0.833333", b"inf").replace(b"12000", b"0"))
+    write("history", "empty.csv", b"")
+
+
 if __name__ == "__main__":
     tga_corpus()
     bmp_corpus()
     pnm_corpus()
     words_corpus()
+    history_corpus()
