@@ -87,6 +87,9 @@ else()
     set(CPACK_DEBIAN_PACKAGE_SECTION games)
     set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    # SDL opens the OpenGL library (GLX) only when it makes the window, so
+    # dpkg-shlibdeps cannot see it among the program's own libraries.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1")
     set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
     set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
     set(CPACK_INSTALL_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian-games-link.cmake)
