@@ -23,6 +23,19 @@ PIXELFORMATDESCRIPTOR pixelFormatRequest(int32_t bits) {
     return descriptor;
 }
 
+// The window class "brenwick", as WNDCLASSA or, for Unicode messages, WNDCLASSW.
+template <class WindowClass, class Char>
+WindowClass windowClassOf(HINSTANCE instance, WNDPROC procedure, const Char* name) {
+    WindowClass windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    return windowClass;
+}
+
 DEVMODEA displayModeRequest(int32_t width, int32_t height, int32_t bits) {
     DEVMODEA mode = {};
     mode.dmSize = sizeof(DEVMODEA);
@@ -81,22 +94,12 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
 
     if (systemText) {
         // The same class as a Unicode one, so that WM_CHAR brings any character.
-        WNDCLASSW windowClass = {};
-        windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-        windowClass.lpfnWndProc = textWindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
-        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = WIDE_WINDOW_CLASS_NAME;
+        const WNDCLASSW windowClass =
+            windowClassOf<WNDCLASSW>(instance, textWindowProc, WIDE_WINDOW_CLASS_NAME);
         RegisterClassW(&windowClass);
     } else {
-        WNDCLASSA windowClass = {};
-        windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-        windowClass.lpfnWndProc = windowProc;
-        windowClass.hInstance = instance;
-        windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
-        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = WINDOW_CLASS_NAME;
+        const WNDCLASSA windowClass =
+            windowClassOf<WNDCLASSA>(instance, windowProc, WINDOW_CLASS_NAME);
         RegisterClassA(&windowClass);
     }
 
