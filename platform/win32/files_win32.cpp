@@ -18,16 +18,9 @@
 
 namespace {
 
-// The system's text for an error code, without its final period.
-std::string systemMessage(DWORD code) {
-    wchar_t text[512] = {};
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, text, 512, nullptr);
-    std::string message = narrowToUtf8(std::wstring(text, length));
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
-                                message.back() == ' ' || message.back() == '.')) {
-        message.pop_back();
-    }
+// Why a call failed, in the system's words.
+std::string failureText(DWORD code) {
+    const std::string message = systemMessage(code);
     return message.empty() ? "error " + std::to_string(code) : message;
 }
 
@@ -74,7 +67,7 @@ bool makeFolders(const std::wstring& folder, std::string& error) {
         return false;
     }
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        error = systemMessage(GetLastError());
+        error = failureText(GetLastError());
         return false;
     }
     return true;
@@ -94,7 +87,7 @@ bool createHolding(const std::wstring& path, const std::string& contents, std::s
     HANDLE file = CreateFileW(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        error = systemMessage(GetLastError());
+        error = failureText(GetLastError());
         return false;
     }
     const bool written = writeAll(file, contents);
@@ -102,14 +95,14 @@ bool createHolding(const std::wstring& path, const std::string& contents, std::s
     CloseHandle(file);
     bool created = false;
     if (!written) {
-        error = systemMessage(writeError);
+        error = failureText(writeError);
     } else if (MoveFileExW(scratch.c_str(), path.c_str(), 0)) {
         return true;
     } else {
         const DWORD code = GetLastError();
         created = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
         if (!created) {
-            error = systemMessage(code);
+            error = failureText(code);
         }
     }
     DeleteFileW(scratch.c_str());
@@ -250,7 +243,7 @@ bool appendToFile(const std::string& path, const std::string& firstLine, const s
         const DWORD attributes = GetFileAttributesW(wide.c_str());
         error = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
                     ? std::strerror(EISDIR)
-                    : systemMessage(code);
+                    : failureText(code);
         return false;
     }
     // Appends of other programs wait for this one: Windows appends whole
@@ -274,7 +267,7 @@ bool appendToFile(const std::string& path, const std::string& firstLine, const s
     }
     const bool written = writeAll(file, data);
     if (!written) {
-        error = systemMessage(GetLastError());
+        error = failureText(GetLastError());
     }
     if (locked) {
         UnlockFileEx(file, 0, 1, 0, &lockAt);

@@ -1,6 +1,6 @@
 #include "platform/win32/gl_window_win32.h"
 
-#include <cstdio>
+#include "platform/win32/wide_text.h"
 
 namespace {
 
@@ -54,20 +54,11 @@ std::string describeLastError(const char* call) {
         // Some failures (no display driver under wine, for one) set no code.
         return std::string(call) + " failed (no error code given)";
     }
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, text, sizeof(text), nullptr);
-    std::string message(text, length);
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
-                                message.back() == ' ' || message.back() == '.')) {
-        message.pop_back();
-    }
+    std::string message = systemMessage(code);
     if (message.empty()) {
         message = "unknown error";
     }
-    char number[32];
-    std::snprintf(number, sizeof(number), "%lu", static_cast<unsigned long>(code));
-    return std::string(call) + " failed: " + message + " (error " + number + ")";
+    return std::string(call) + " failed: " + message + " (error " + std::to_string(code) + ")";
 }
 
 bool GlWindow::fail(const char* call) {

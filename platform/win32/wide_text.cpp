@@ -39,3 +39,15 @@ std::string narrowToUtf8(const std::wstring& wide) {
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, &text[0], length, nullptr, nullptr);
     return text;
 }
+
+std::string systemMessage(DWORD code) {
+    wchar_t text[512] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, 512, nullptr);
+    std::string message = narrowToUtf8(std::wstring(text, length));
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
+                                message.back() == ' ' || message.back() == '.')) {
+        message.pop_back();
+    }
+    return message;
+}
