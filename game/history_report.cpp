@@ -238,20 +238,20 @@ std::string mistypedTable(const HistorySummary& summary, bool utf8) {
     if (characters.size() > MISTYPED_SHOWN) {
         characters.resize(MISTYPED_SHOWN);
     }
-    std::vector<std::vector<std::string>> rows = {{"character", "mistyped", "", "typed instead"}};
+    std::vector<std::vector<std::string>> rows = {
+        {"character", "mistyped", "asked", "rate", "typed instead"}};
     for (unsigned c : characters) {
         const auto first = summary.typedInstead.begin() + c * 256;
         const auto most = std::max_element(first, first + 256);
         const unsigned typed = unsigned(most - first);
         const uint64_t times = *most;
         const double rate = asked[c] > 0 ? 100.0 * double(missed[c]) / double(asked[c]) : 0.0;
-        rows.push_back({characterName(char(c), utf8),
-                        std::to_string(missed[c]) + " of " + std::to_string(asked[c]),
-                        "(" + fixed(rate, 1) + "%)",
+        rows.push_back({characterName(char(c), utf8), std::to_string(missed[c]),
+                        std::to_string(asked[c]), fixed(rate, 1) + "%",
                         characterName(char(typed), utf8) + " (" + std::to_string(times) +
                             (times == 1 ? " time)" : " times)")});
     }
-    return "Characters mistyped most often:\n" + table(rows, {false, true, true, false});
+    return "Characters mistyped most often:\n" + table(rows, {false, true, true, true, false});
 }
 
 // Hands each line of the file (without its line feed) to `line`; a line

@@ -642,7 +642,7 @@ def scenario_results_history(options):
         check(status == 0 and err == b"", "--history: status %s, errors %r" % (status, err))
         check("Last 2 of 2 attempts" in report and first in report and second in report
               and re.search("Speed of the last 2 attempts.*\n(.*\n){0,7}.*[#\u2588]", report) is not None
-              and re.search(r"\n +d +1 of 4 \(25\.0%\) z \(1 time\)", report) is not None,
+              and re.search(r"\n +d +1 +4 +25\.0% +z \(1 time\)", report) is not None,
               "--history does not list, chart and name what was mistyped:\n%s" % report)
 
     if options.wine_prefix is not None:
