@@ -1,9 +1,11 @@
 #include "game/word_sources.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "platform/files.h"
 
@@ -97,14 +99,19 @@ bool readTextMode(const std::string& fileName, std::string& error, Sink&& sink) 
     bool carried = false;
     bool ended = false;
     int readErrno = 0;
+    size_t left = WORD_SOURCE_BYTE_LIMIT;
     while (!ended) {
         size_t start = 0;
         if (carried)
             buffer[start++] = '\r';
-        const size_t got = std::fread(buffer.get() + start, 1, WORD_SOURCE_CHUNK, file);
-        if (got < WORD_SOURCE_CHUNK) {
+        const size_t want = std::min(WORD_SOURCE_CHUNK, left);
+        const size_t got = std::fread(buffer.get() + start, 1, want, file);
+        left -= got;
+        if (got < want) {
             ended = true;
             readErrno = errno;
+        } else if (left == 0) {
+            ended = true;
         }
         size_t size = start + got;
         const void* stop = std::memchr(buffer.get() + start, 26, got);
@@ -142,7 +149,7 @@ class WordCollector {
             partial.append(reinterpret_cast<const char*>(start), static_cast<size_t>(p - start));
             if (p == end)
                 return true;
-            words.push_back(partial);
+            words.push_back(std::move(partial));
             partial.clear();
             if (words.size() == limit)
                 return false;
@@ -170,7 +177,7 @@ class WordCollector {
     // The text has ended: a word that ran to the end is complete.
     void finish() {
         if (!partial.empty())
-            words.push_back(partial);
+            words.push_back(std::move(partial));
         partial.clear();
     }
 
@@ -265,29 +272,6 @@ class VerseCollector {
 
 } // namespace
 
-bool readTextFile(const std::string& fileName, std::string& contents, std::string& error) {
-    contents.clear();
-    std::string text;
-    if (!readTextMode(fileName, error, [&text](const char* data, size_t size) {
-            text.append(data, size);
-            return true;
-        }))
-        return false;
-    contents.swap(text);
-    return true;
-}
-
-void parseWords(const std::string& text, WordList& words) {
-    WordCollector collector(words);
-    collector.feed(text.data(), text.size());
-    collector.finish();
-}
-
-void parseVerses(const std::string& text, WordList& words) {
-    VerseCollector collector(words);
-    collector.feed(text.data(), text.size());
-}
-
 bool loadDictionary(WordList& words, std::string& error, const std::string& fileName) {
     const size_t kept = words.size();
     words.reserve(DICTIONARY_RESERVE);
@@ -324,17 +308,23 @@ bool loadVerses(WordList& words, std::string& error, const std::string& fileName
 }
 
 void buildTargetText(GameState& game, RandomGenerator& random) {
-    game.targetText.clear();
+    std::string& target = game.targetText;
+    target.clear();
     const uint32_t count = static_cast<uint32_t>(game.words.size());
     if (count == 0)
         return;
+    // Text beyond TARGET_TEXT_LIMIT is left off; every draw is still made, so
+    // the texts that follow are the same as without the limit.
+    const auto append = [&target](const std::string& text) {
+        target.append(text, 0, std::min(text.size(), TARGET_TEXT_LIMIT - target.size()));
+    };
     if (game.verseMode) {
-        game.targetText = game.words[random.draw() % count];
+        append(game.words[random.draw() % count]);
         return;
     }
     for (int32_t i = 0; i < game.wordCount; ++i) {
-        game.targetText += game.words[random.draw() % count];
+        append(game.words[random.draw() % count]);
         if (i + 1 != game.wordCount)
-            game.targetText += ' ';
+            append(" ");
     }
 }

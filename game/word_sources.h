@@ -18,19 +18,13 @@ constexpr size_t VERSE_TEXT_RESERVE = 256;
 constexpr size_t WORD_LIST_LIMIT = 32768;
 // The word sources are read this many bytes at a time.
 constexpr size_t WORD_SOURCE_CHUNK = size_t(1) << 16;
-
-// Reads a file whole as a text-mode read sees it on every platform: a
-// carriage return directly before a line feed reads as the line feed alone,
-// and byte 26 ends the file. On failure `error` names the file and cause.
-bool readTextFile(const std::string& fileName, std::string& contents, std::string& error);
-
-// The whitespace-separated words of `text`, appended in order, at most
-// WORD_LIST_LIMIT of them.
-void parseWords(const std::string& text, WordList& words);
-// The verses of `text`, each ended by a blank line, with digits and what
-// follows them up to and including the next space left out; at most
-// WORD_LIST_LIMIT of them.
-void parseVerses(const std::string& text, WordList& words);
+// A word source is read as if it ended after this many bytes, so any file
+// loads in bounded time and memory; the 32768 entries of any real word or
+// verse file lie far within it.
+constexpr size_t WORD_SOURCE_BYTE_LIMIT = size_t(64) << 20;
+// Longest target text: more than anyone types in one attempt, and short
+// enough that a word source of a few huge entries cannot exhaust memory.
+constexpr size_t TARGET_TEXT_LIMIT = size_t(1) << 20;
 
 // Fill `words` from the word list or the verse file. False, with `error`
 // set, when the file cannot be read or yields no entries.
@@ -39,5 +33,6 @@ bool loadDictionary(WordList& words, std::string& error,
 bool loadVerses(WordList& words, std::string& error, const std::string& fileName = VERSE_FILE);
 
 // Replaces game.targetText with a new text: one random verse, or
-// game.wordCount random words joined by single spaces.
+// game.wordCount random words joined by single spaces, at most
+// TARGET_TEXT_LIMIT characters of it.
 void buildTargetText(GameState& game, RandomGenerator& random);

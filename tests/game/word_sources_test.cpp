@@ -90,6 +90,16 @@ TEST(WordSources, KeepOnlyTheEntriesADrawCanReach) {
     EXPECT_EQ(verses.back(), "that " + entry(WORD_LIST_LIMIT - 1));
 }
 
+TEST(WordSources, AFileIsReadNoFurtherThanItsByteLimit) {
+    // One word, or one unfinished verse, running past the limit: the word is
+    // cut where reading stops, and what follows is never read.
+    const std::string huge(WORD_SOURCE_BYTE_LIMIT + 10, 'w');
+    const WordList words = wordsOf("ab " + huge + " after\n");
+    ASSERT_EQ(words.size(), 2u);
+    EXPECT_EQ(words[1].size(), WORD_SOURCE_BYTE_LIMIT - 3);
+    EXPECT_EQ(versesOf("first\n\n" + huge + "\n\nlast\n\n"), (WordList{"first"}));
+}
+
 TEST(Verses, ReferenceIsDroppedAndLineBreaksBecomeSpaces) {
     EXPECT_EQ(versesOf("1:1 In the beginning\nwas the word\n\n"),
               (WordList{"In the beginning was the word"}));
@@ -196,6 +206,26 @@ TEST(TargetText, OnlyTheFirst32768EntriesCanBeChosen) {
     for (int i = 0; i < 2000; ++i) {
         buildTargetText(game, random);
         EXPECT_LT(std::stoi(game.targetText), 32768);
+    }
+}
+
+TEST(TargetText, IsCutAtItsLimitWithEveryDrawStillMade) {
+    GameState game;
+    game.words = {std::string(TARGET_TEXT_LIMIT / 2 + 1, 'a'), std::string(7, 'b')};
+    for (const bool verses : {false, true}) {
+        game.verseMode = verses;
+        game.wordCount = 5;
+        game.words[0].resize(verses ? TARGET_TEXT_LIMIT + 9 : TARGET_TEXT_LIMIT / 2 + 1, 'a');
+        for (uint32_t seed = 0; seed < 40; ++seed) {
+            RandomGenerator random(seed);
+            RandomGenerator replay(seed);
+            std::string whole;
+            for (int i = 0; i < (verses ? 1 : 5); ++i)
+                whole += game.words[replay.draw() % 2] + (verses || i == 4 ? "" : " ");
+            buildTargetText(game, random);
+            EXPECT_EQ(game.targetText, whole.substr(0, TARGET_TEXT_LIMIT)) << seed;
+            EXPECT_EQ(random.state, replay.state);
+        }
     }
 }
 
