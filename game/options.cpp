@@ -65,8 +65,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                 layout = arguments[++i];
             }
             if (layout != "us" && layout != "system") {
-                options.error =
-                    pointToHelp("--keyboard takes \"us\" or \"system\", not \"" + layout + "\"");
+                options.error = pointToHelp("--keyboard takes \"us\" or \"system\"" +
+                                            (layout.empty() ? "" : ", not \"" + layout + "\""));
                 return options;
             }
             options.systemKeyboard = layout == "system";
