@@ -57,6 +57,8 @@ else()
     install(FILES ${TAPQUILL_DATA_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/tapquill)
     install(FILES ${PROJECT_SOURCE_DIR}/data/tapquill.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/org.example.tapquill.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     foreach(size 16 24 32 48 64 128 256)
         install(FILES ${PROJECT_SOURCE_DIR}/data/icons/tapquill-${size}.png
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
