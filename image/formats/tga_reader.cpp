@@ -29,8 +29,8 @@ struct TgaHeader {
     int32_t pixelBits = 0;
 };
 
-int32_t signed16(const uint8_t* bytes) {
-    return int16_t(uint16_t(bytes[0] | (bytes[1] << 8)));
+int32_t unsigned16(const uint8_t* bytes) {
+    return bytes[0] | (bytes[1] << 8);
 }
 
 // Header bytes that the file no longer holds read as 0.
@@ -42,11 +42,11 @@ TgaHeader readHeader(ByteReader& reader) {
     header.idLength = bytes[0];
     header.mapType = bytes[1];
     header.imageType = bytes[2];
-    header.mapFirst = bytes[3] | (bytes[4] << 8);
-    header.mapLength = signed16(bytes + 5);
+    header.mapFirst = unsigned16(bytes + 3);
+    header.mapLength = unsigned16(bytes + 5);
     header.entryBits = bytes[7];
-    header.width = signed16(bytes + 12);
-    header.height = signed16(bytes + 14);
+    header.width = unsigned16(bytes + 12);
+    header.height = unsigned16(bytes + 14);
     header.pixelBits = bytes[16];
     return header;
 }
@@ -225,16 +225,13 @@ void Image::loadTga(const char* fileName) {
     }
     const TgaHeader header = readHeader(reader);
     comment = readIdField(reader, header.idLength);
-    if (header.width < 0 || header.height < 0) {
-        return;
-    }
     const size_t pixelCount = size_t(header.width) * size_t(header.height);
 
     switch (header.imageType) {
     case TGA_COLOUR_MAPPED: {
         const TgaUnit entryUnit = colourUnit(header.entryBits);
         const int32_t entryFormat = shapeOf(entryUnit).format;
-        if (entryFormat == FORMAT_NONE || header.mapLength < 0) {
+        if (entryFormat == FORMAT_NONE) {
             return;
         }
         // Grey palettes are read before the picture is made; colour ones after.

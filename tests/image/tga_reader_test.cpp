@@ -209,9 +209,9 @@ TEST(TgaReader, UnsupportedFilesLeaveTheImageEmpty) {
         int type, depth, width, height;
     };
     const Case cases[] = {
-        {0, 24, 1, 1},   {10, 24, 1, 1}, {9, 8, 1, 1},      {11, 8, 1, 1},         {4, 24, 1, 1},
-        {255, 24, 1, 1}, {2, 40, 1, 1},  {2, 7, 1, 1},      {2, 0, 1, 1},          {2, 24, 0, 1},
-        {2, 24, 1, 0},   {2, 24, -1, 1}, {3, 8, 1, 0x8000}, {2, 32, 32767, 32767},
+        {0, 24, 1, 1}, {10, 24, 1, 1},  {9, 8, 1, 1},  {11, 8, 1, 1},
+        {4, 24, 1, 1}, {255, 24, 1, 1}, {2, 40, 1, 1}, {2, 7, 1, 1},
+        {2, 0, 1, 1},  {2, 24, 0, 1},   {2, 24, 1, 0}, {2, 32, 0xFFFF, 0xFFFF},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "type " << c.type << " depth " << c.depth << " "
@@ -228,16 +228,32 @@ TEST(TgaReader, UnsupportedFilesLeaveTheImageEmpty) {
         expectEmpty(image);
         EXPECT_EQ(image.comment, "id text");
     }
+}
 
-    // A negative colour map length refuses a colour-mapped file.
-    TgaFields fields;
-    fields.imageType = 1;
-    fields.entryBits = 24;
-    fields.mapLength = 0xFFFF;
+TEST(TgaReader, SizesAndColourMapLengthsUpTo65535) {
+    // Width, height and map length are unsigned 16-bit fields.
+    TempFolder folder;
+    TgaFields wide;
+    wide.imageType = 3;
+    wide.depth = 8;
+    wide.width = 40000;
+    Bytes bytes = tgaHeader(wide);
+    bytes.resize(bytes.size() + 40000, 51);
     Image image;
-    fillMarker(image);
-    image.loadTga(folder.write("map.tga", tga(fields, {1, 2, 3, 0})).c_str());
-    expectEmpty(image);
+    image.loadTga(folder.write("wide.tga", bytes).c_str());
+    ASSERT_EQ(image.width, 40000);
+    EXPECT_EQ(image.height, 1);
+    EXPECT_EQ(at(image, 39999, 0, 0), byteValue(51));
+
+    TgaFields mapped;
+    mapped.mapType = 1;
+    mapped.mapLength = 40000;
+    mapped.entryBits = 24;
+    bytes = tgaHeader(mapped);
+    bytes.resize(bytes.size() + 3 * 40000, 0);
+    append(bytes, {10, 20, 30});
+    image.loadTga(folder.write("map.tga", bytes).c_str());
+    expectPixel(image, 0, 0, {byteValue(30), byteValue(20), byteValue(10)});
 }
 
 TEST(TgaReader, MissingFileEmptiesButKeepsTheComment) {
