@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fuzz/harness_support.h"
-#include "game/history.h"
-#include "game/history_report.h"
+#include "history/history.h"
+#include "history/history_report.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const ScratchFile file("results.csv");

@@ -9,8 +9,10 @@ function(tapquill_add_fuzz_harness target reader)
     target_sources(${target} PRIVATE
         ${TAPQUILL_FUZZ_DIR}/harness_support.cpp
         ${TAPQUILL_FUZZ_DIR}/fuzz_${reader}.cpp)
-    if(reader STREQUAL "words" OR reader STREQUAL "history")
+    if(reader STREQUAL "words")
         target_link_libraries(${target} PRIVATE tapquill_root tq_game)
+    elseif(reader STREQUAL "history")
+        target_link_libraries(${target} PRIVATE tapquill_root tq_history)
     else()
         target_sources(${target} PRIVATE ${TAPQUILL_FUZZ_DIR}/image_harness.cpp)
         target_link_libraries(${target} PRIVATE tapquill_root tq_image_formats)

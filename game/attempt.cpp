@@ -1,6 +1,7 @@
 #include "game/attempt.h"
 
 #include <string>
+#include <utility>
 
 #include "game/word_sources.h"
 #include "platform/key_codes.h"
@@ -72,6 +73,14 @@ void updateTypingLines(GameState& game, FrameInput input, BitmapFont& font) {
     }
 }
 
+bool takeCompletedAttempt(GameState& game, CompletedAttempt& attempt) {
+    if (!game.completed.pending)
+        return false;
+    attempt = std::move(game.completed);
+    game.completed = CompletedAttempt();
+    return true;
+}
+
 bool attemptStep(GameState& game, FrameInput input, BitmapFont& font, RandomGenerator& random,
                  MillisecondClock clock) {
     if (game.targetText.size() != game.typedText.size()) {
@@ -82,7 +91,8 @@ bool attemptStep(GameState& game, FrameInput input, BitmapFont& font, RandomGene
         // Completed in the previous frame: noticed, and timed, now.
         game.finished = true;
         game.endTime = clock();
-        game.completed = {true, game.targetText, game.typedText, game.startTime, game.endTime};
+        game.completed = {true,           game.verseMode, game.wordCount, game.targetText,
+                          game.typedText, game.startTime, game.endTime};
     }
 
     if (input.state[DIK_ESCAPE] != 0) {

@@ -34,3 +34,7 @@ bool attemptStep(GameState& game, FrameInput input, BitmapFont& font, RandomGene
 
 // Takes in this frame's keystrokes, eases the scroll and draws both lines.
 void updateTypingLines(GameState& game, FrameInput input, BitmapFont& font);
+
+// Hands out the attempt completed since the last call, once: false when
+// there is none.
+bool takeCompletedAttempt(GameState& game, CompletedAttempt& attempt);

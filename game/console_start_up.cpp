@@ -4,7 +4,6 @@
 #include <limits>
 #include <ostream>
 
-#include "game/data_files.h"
 #include "game/word_sources.h"
 
 int32_t answerValue(const std::string& answer) {
@@ -29,7 +28,8 @@ int32_t answerValue(const std::string& answer) {
     return static_cast<int32_t>(negative ? -value : value);
 }
 
-bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, std::string& error) {
+bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, DataFileFinder find,
+                    std::string& error) {
     out << CONSOLE_PROMPT;
     out.flush();
     std::string answer;
@@ -38,8 +38,7 @@ bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, std::s
     game.wordCount = value > MAX_WORD_COUNT ? MAX_WORD_COUNT : value;
     std::string path;
     if (!answer.empty() && answer[0] >= '0' && answer[0] <= '9')
-        return findDataFile(DICTIONARY_FILE, path, error) &&
-               loadDictionary(game.words, error, path);
+        return find(DICTIONARY_FILE, path, error) && loadDictionary(game.words, error, path);
     game.verseMode = true;
-    return findDataFile(VERSE_FILE, path, error) && loadVerses(game.words, error, path);
+    return find(VERSE_FILE, path, error) && loadVerses(game.words, error, path);
 }

@@ -22,7 +22,12 @@ constexpr int32_t MAX_WORD_COUNT = 10000;
 // it, saturated to the range of a signed 32-bit integer.
 int32_t answerValue(const std::string& answer);
 
+// Finds a data file by its name: sets `path` to where it is read from, or
+// returns false with `error` naming the file and the places looked.
+using DataFileFinder = bool (*)(const std::string& name, std::string& path, std::string& error);
+
 // Asks the question on `out`, reads one word from `in`, sets wordCount and
-// verseMode and loads the chosen word source from where the data files are
-// found. False, with `error` set, when the word source cannot be used.
-bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, std::string& error);
+// verseMode and loads the chosen word source from where `find` finds it.
+// False, with `error` set, when the word source cannot be used.
+bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, DataFileFinder find,
+                    std::string& error);

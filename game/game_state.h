@@ -13,10 +13,13 @@ using WordList = std::vector<std::string>;
 inline constexpr const char IDLE_TARGET_TEXT[] = "       press escape to start";
 inline constexpr const char IDLE_TYPED_TEXT[] = "by Brenwick Tallowmere";
 
-// An attempt whose completion was noticed, kept until the results step has
-// put it in the results history (Escape may already have started the next).
+// An attempt whose completion was noticed, kept until the program has taken
+// it (Escape may already have started the next): what the results history
+// records of it.
 struct CompletedAttempt {
     bool pending = false;
+    bool verseMode = false;
+    int32_t wordCount = 0;
     std::string targetText;
     std::string typedText;
     uint32_t startTime = 0;

@@ -1,9 +1,5 @@
 #include "game/results.h"
 
-#include <ctime>
-
-#include "game/history.h"
-
 #include "platform/opengl.h"
 #include "text/bitmap_font.h"
 
@@ -13,7 +9,7 @@ constexpr float RESULT_ROW_Y = 22.0f;
 
 } // namespace
 
-void resultsStep(GameState& game, BitmapFont& font, ResultsHistory& history) {
+void resultsStep(GameState& game, BitmapFont& font) {
     glTranslatef(0.0f, RESULT_ROW_Y, 0.0f);
     // The speed keeps whatever colour the typing lines left current.
     font.drawString(formatFloat(typingSpeed(game)) + SPEED_SUFFIX);
@@ -22,10 +18,4 @@ void resultsStep(GameState& game, BitmapFont& font, ResultsHistory& history) {
     if (mismatches > 0)
         font.drawString(ERROR_PREFIX + formatFloat(errorPercentage(game, mismatches)) +
                         ERROR_SUFFIX);
-
-    if (game.completed.pending) {
-        game.completed.pending = false;
-        if (!game.completed.targetText.empty())
-            history.record(resultRecord(game, std::time(nullptr)));
-    }
 }

@@ -1,6 +1,4 @@
-// The speed and error formulas of the result lines, and their number text;
-// the results history writes the same texts.
-#include "game/results.h"
+#include "game/scoring.h"
 
 #include <cmath>
 #include <cstdio>

@@ -3,17 +3,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <sstream>
 #include <vector>
 
 #include "game/attempt.h"
-#include "game/history.h"
 #include "game/results.h"
+#include "history/history.h"
 #include "platform/files.h"
 #include "platform/input_event.h"
 #include "platform/key_codes.h"
 #include "tests/game/frame_recording.h"
-#include "tests/game/test_files.h"
+#include "tests/support/test_files.h"
 #include "text/bitmap_font.h"
 
 namespace {
@@ -53,7 +54,10 @@ struct Frames {
         const FrameInput input{state, events, text};
         endedEarly = attemptStep(game, input, font, random, fakeClock);
         if (!endedEarly)
-            resultsStep(game, font, history);
+            resultsStep(game, font);
+        CompletedAttempt attempt;
+        if (takeCompletedAttempt(game, attempt) && !attempt.targetText.empty())
+            history.record(resultRecord(attempt, std::time(nullptr)));
         events.clear();
     }
 

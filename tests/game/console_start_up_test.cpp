@@ -3,9 +3,10 @@
 #include <limits>
 #include <sstream>
 
+#include "app/data_files.h"
 #include "game/console_start_up.h"
 #include "platform/files.h"
-#include "tests/game/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ struct ConsoleRun {
         WorkingDirectory inFolder(folder.path);
         std::istringstream in(input);
         std::ostringstream out;
-        ok = consoleStartUp(game, in, out, error);
+        ok = consoleStartUp(game, in, out, findDataFile, error);
         output = out.str();
     }
 };
@@ -66,7 +67,7 @@ TEST(ConsoleStartUp, OnlyTheFirstWordIsRead) {
     std::istringstream in("4 rest of line\n");
     std::ostringstream out;
     std::string error;
-    ASSERT_TRUE(consoleStartUp(game, in, out, error));
+    ASSERT_TRUE(consoleStartUp(game, in, out, findDataFile, error));
     std::string rest;
     std::getline(in, rest);
     EXPECT_EQ(rest, " rest of line");
@@ -100,11 +101,11 @@ TEST(ConsoleStartUp, AMissingWordSourceIsAnErrorNamingTheFileAndThePlacesLooked)
     std::ostringstream out;
     std::string error;
     std::istringstream words("5");
-    EXPECT_FALSE(consoleStartUp(game, words, out, error));
+    EXPECT_FALSE(consoleStartUp(game, words, out, findDataFile, error));
     EXPECT_EQ(error.rfind("cannot find \"dictionary.dat\"" + working, 0), 0u) << error;
     EXPECT_NE(error.find(programFolder()), std::string::npos) << error;
     std::istringstream verses("five");
-    EXPECT_FALSE(consoleStartUp(game, verses, out, error));
+    EXPECT_FALSE(consoleStartUp(game, verses, out, findDataFile, error));
     EXPECT_EQ(error.rfind("cannot find \"bible.dat\"" + working, 0), 0u) << error;
 }
 

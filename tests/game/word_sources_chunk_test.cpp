@@ -10,7 +10,7 @@
 #include <string>
 
 #include "game/word_sources.h"
-#include "tests/game/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

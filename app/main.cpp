@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "game/data_files.h"
-#include "game/history_report.h"
-#include "game/options.h"
-#include "game/program.h"
+#include "app/data_files.h"
+#include "app/options.h"
+#include "app/program.h"
+#include "history/history_report.h"
 #include "platform/console.h"
 #include "platform/files.h"
 

@@ -7,7 +7,7 @@
 #include <iostream>
 #include <string>
 
-#include "game/history.h"
+#include "history/history.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "game/options.h"
+#include "app/options.h"
 
 // Console phase, then window phase, as the options ask. False, with `error`
 // set to the line to print, when the program cannot go on.

@@ -3,10 +3,10 @@
 #include <sstream>
 #include <string>
 
-#include "game/history.h"
-#include "game/history_report.h"
+#include "history/history.h"
+#include "history/history_report.h"
 #include "platform/files.h"
-#include "tests/game/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

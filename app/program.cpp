@@ -1,15 +1,16 @@
-#include "game/program.h"
+#include "app/program.h"
 
 #include <cstdio>
+#include <ctime>
 #include <iostream>
 
+#include "app/data_files.h"
 #include "game/attempt.h"
 #include "game/console_start_up.h"
-#include "game/data_files.h"
 #include "game/game_state.h"
-#include "game/history.h"
 #include "game/random.h"
 #include "game/results.h"
+#include "history/history.h"
 #include "image/image.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -67,7 +68,7 @@ bool startUp(const Options& options, std::string& error) {
         history.keepIn(resultsFilePath());
     window.systemText = options.systemKeyboard;
     input.systemText = options.systemKeyboard;
-    if (!consoleStartUp(game, std::cin, std::cout, error))
+    if (!consoleStartUp(game, std::cin, std::cout, findDataFile, error))
         return false;
     if (!readGlyphSheet(error))
         return false;
@@ -120,9 +121,13 @@ void renderFrame() {
 
     const FrameInput frameInput{input.state, input.events,
                                 input.systemText ? &input.text : nullptr};
-    if (attemptStep(game, frameInput, font, programRandom(), millisecondClock))
-        return;
-    resultsStep(game, font, history);
+    if (!attemptStep(game, frameInput, font, programRandom(), millisecondClock))
+        resultsStep(game, font);
+
+    // A finished attempt goes to the results history as its result is shown.
+    CompletedAttempt attempt;
+    if (takeCompletedAttempt(game, attempt) && !attempt.targetText.empty())
+        history.record(resultRecord(attempt, std::time(nullptr)));
 }
 
 void runFrameLoop() {

@@ -39,8 +39,8 @@ struct ResultRecord {
     std::vector<std::pair<char, char>> mistyped;
 };
 
-// The attempt that game.completed holds, finished at `now`.
-ResultRecord resultRecord(const GameState& game, std::time_t now);
+// A completed attempt, finished at `now`.
+ResultRecord resultRecord(const CompletedAttempt& attempt, std::time_t now);
 
 // The local date and time of `now` in ISO 8601 with the offset from UTC:
 // "2026-12-07T18:23:06+01:00".

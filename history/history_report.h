@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game/history.h"
+#include "history/history.h"
 
 // The most attempts the table lists, however many are asked for.
 constexpr size_t HISTORY_TABLE_LIMIT = 100000;

@@ -1,4 +1,4 @@
-#include "game/options.h"
+#include "app/options.h"
 
 #ifndef TAPQUILL_VERSION
 #error "TAPQUILL_VERSION must name the program's version"

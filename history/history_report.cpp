@@ -1,4 +1,4 @@
-#include "game/history_report.h"
+#include "history/history_report.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "game/data_files.h"
+#include "app/data_files.h"
 
 #include "platform/files.h"
 

@@ -1,10 +1,10 @@
-#include "game/history.h"
+#include "history/history.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
 
-#include "game/results.h"
+#include "game/scoring.h"
 #include "platform/files.h"
 
 const char RESULTS_HEADER[] =
@@ -183,12 +183,11 @@ bool isTimeText(const std::string& text) {
 
 } // namespace
 
-ResultRecord resultRecord(const GameState& game, std::time_t now) {
-    const CompletedAttempt& attempt = game.completed;
+ResultRecord resultRecord(const CompletedAttempt& attempt, std::time_t now) {
     ResultRecord record;
     record.time = localTimeText(now);
-    record.verseMode = game.verseMode;
-    record.wordCount = game.verseMode ? 0 : game.wordCount;
+    record.verseMode = attempt.verseMode;
+    record.wordCount = attempt.verseMode ? 0 : attempt.wordCount;
     record.targetText = attempt.targetText;
     record.mismatches = mismatchCount(attempt.typedText, attempt.targetText);
     record.milliseconds = static_cast<int32_t>(attempt.endTime - attempt.startTime);
