@@ -1,18 +1,51 @@
 #include "history/history.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <ostream>
 
 #include "game/scoring.h"
 #include "platform/files.h"
 
-const char RESULTS_HEADER[] =
+const char RESULTS_HEADER[] = "time,mode,words,characters,mismatches,milliseconds,wpm,error_"
+                              "percent,target,mistyped,language,source,keystrokes\r\n";
+const char RESULTS_HEADER_1_0[] =
     "time,mode,words,characters,mismatches,milliseconds,wpm,error_percent,target,mistyped\r\n";
 
 namespace {
 
-constexpr size_t FIELD_COUNT = 10;
+// The columns of 1.0.0, and those of today.
+constexpr size_t FIELD_COUNT_1_0 = 10;
+constexpr size_t FIELD_COUNT = 13;
+// Base-26 digits of the largest interval (2^32 - 1 has seven).
+constexpr size_t LONGEST_INTERVAL = 7;
+
+const struct {
+    AttemptMode mode;
+    const char* name;
+} MODE_NAMES[] = {{AttemptMode::Words, "words"},
+                  {AttemptMode::Verses, "verses"},
+                  {AttemptMode::Practice, "practice"},
+                  {AttemptMode::Text, "text"}};
+
+bool wordMode(AttemptMode mode) {
+    return mode == AttemptMode::Words || mode == AttemptMode::Practice;
+}
+
+// A language code: two or three lower-case ASCII letters.
+bool isLanguageCode(const std::string& text) {
+    if (text.size() < 2 || text.size() > 3) {
+        return false;
+    }
+    for (char c : text) {
+        if (c < 'a' || c > 'z') {
+            return false;
+        }
+    }
+    return true;
+}
 const char HEX_DIGITS[] = "0123456789ABCDEF";
 
 // Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
@@ -162,6 +195,23 @@ bool isNumberText(const std::string& text) {
     return digits > 6;
 }
 
+// Whether the timing has one interval for each character of the target and
+// marks exactly the mistyped characters.
+bool consistentTiming(const ResultRecord& record) {
+    if (record.intervals.size() != record.targetText.size() ||
+        record.mistypedAt.size() != record.mistyped.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < record.mistypedAt.size(); ++i) {
+        const uint32_t at = record.mistypedAt[i];
+        if (at >= record.targetText.size() || record.targetText[at] != record.mistyped[i].first ||
+            record.mistyped[i].second == record.mistyped[i].first) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // "2026-12-07T18:23:06+01:00"
 bool isTimeText(const std::string& text) {
     static const char PATTERN[] = "dddd-dd-ddTdd:dd:dd+dd:dd";
@@ -181,13 +231,100 @@ bool isTimeText(const std::string& text) {
     return true;
 }
 
+// The language, source and keystrokes columns. A damaged keystrokes field
+// loses only the timing; the rest of the record stands.
+bool parseLaterFields(const std::vector<std::string>& fields, ResultRecord& parsed) {
+    const std::string& language = fields[10];
+    if (!language.empty() && (!wordMode(parsed.mode) || !isLanguageCode(language))) {
+        return false;
+    }
+    parsed.language = language;
+    if (!decodeText(fields[11], parsed.source) ||
+        (!parsed.source.empty() && parsed.mode != AttemptMode::Text)) {
+        return false;
+    }
+    if (!decodeKeystrokes(fields[12], parsed.intervals, parsed.mistypedAt) ||
+        !consistentTiming(parsed)) {
+        parsed.intervals.clear();
+        parsed.mistypedAt.clear();
+    }
+    return true;
+}
+
 } // namespace
+
+const char* modeName(AttemptMode mode) {
+    for (const auto& entry : MODE_NAMES) {
+        if (entry.mode == mode) {
+            return entry.name;
+        }
+    }
+    return "words";
+}
+
+std::string encodeKeystrokes(const std::vector<uint32_t>& intervals,
+                             const std::vector<uint32_t>& mistypedAt) {
+    std::string field;
+    field.reserve(intervals.size() * 3);
+    size_t next = 0;
+    for (size_t i = 0; i < intervals.size(); ++i) {
+        if (next < mistypedAt.size() && mistypedAt[next] == i) {
+            field += '*';
+            ++next;
+        }
+        char digits[LONGEST_INTERVAL];
+        size_t count = 0;
+        uint32_t value = intervals[i];
+        do {
+            digits[count++] = char(value % 26);
+            value /= 26;
+        } while (value > 0);
+        while (count > 1) {
+            field += char('A' + digits[--count]);
+        }
+        field += char('a' + digits[0]);
+    }
+    return field;
+}
+
+bool decodeKeystrokes(const std::string& field, std::vector<uint32_t>& intervals,
+                      std::vector<uint32_t>& mistypedAt) {
+    intervals.clear();
+    mistypedAt.clear();
+    uint64_t value = 0;
+    size_t digits = 0;
+    bool marked = false;
+    for (const char c : field) {
+        if (c == '*' && digits == 0 && !marked) {
+            marked = true;
+        } else if (c >= 'A' && c <= 'Z' && digits + 1 < LONGEST_INTERVAL) {
+            value = value * 26 + uint64_t(c - 'A');
+            ++digits;
+        } else if (c >= 'a' && c <= 'z') {
+            value = value * 26 + uint64_t(c - 'a');
+            if (value > UINT32_MAX) {
+                return false;
+            }
+            if (marked) {
+                mistypedAt.push_back(uint32_t(intervals.size()));
+            }
+            intervals.push_back(uint32_t(value));
+            value = 0;
+            digits = 0;
+            marked = false;
+        } else {
+            return false;
+        }
+    }
+    return digits == 0 && !marked;
+}
 
 ResultRecord resultRecord(const CompletedAttempt& attempt, std::time_t now) {
     ResultRecord record;
     record.time = localTimeText(now);
-    record.verseMode = attempt.verseMode;
+    record.mode = attempt.verseMode ? AttemptMode::Verses : AttemptMode::Words;
     record.wordCount = attempt.verseMode ? 0 : attempt.wordCount;
+    record.language = attempt.verseMode ? "" : "en";
     record.targetText = attempt.targetText;
     record.mismatches = mismatchCount(attempt.typedText, attempt.targetText);
     record.milliseconds = static_cast<int32_t>(attempt.endTime - attempt.startTime);
@@ -198,6 +335,7 @@ ResultRecord resultRecord(const CompletedAttempt& attempt, std::time_t now) {
     for (size_t i = 0; i < attempt.typedText.size() && i < attempt.targetText.size(); ++i) {
         if (attempt.typedText[i] != attempt.targetText[i]) {
             record.mistyped.emplace_back(attempt.targetText[i], attempt.typedText[i]);
+            record.mistypedAt.push_back(static_cast<uint32_t>(i));
         }
     }
     return record;
@@ -227,12 +365,15 @@ std::string formatRecord(const ResultRecord& record) {
         mistyped += '>';
         mistyped += pair.second;
     }
-    return record.time + "," + (record.verseMode ? "verses," : "words,") +
-           (record.verseMode ? "" : std::to_string(record.wordCount)) + "," +
+    const bool words = wordMode(record.mode);
+    return record.time + "," + modeName(record.mode) + "," +
+           (words ? std::to_string(record.wordCount) : "") + "," +
            std::to_string(record.targetText.size()) + "," + std::to_string(record.mismatches) +
            "," + std::to_string(record.milliseconds) + "," + record.speed + "," +
            record.errorPercentage + "," + quotedText(record.targetText) + "," +
-           quotedText(mistyped) + "\r\n";
+           quotedText(mistyped) + "," + (words ? record.language : "") + "," +
+           quotedText(record.mode == AttemptMode::Text ? record.source : "") + "," +
+           encodeKeystrokes(record.intervals, record.mistypedAt) + "\r\n";
 }
 
 bool parseRecord(const std::string& line, ResultRecord& record) {
@@ -244,8 +385,10 @@ bool parseRecord(const std::string& line, ResultRecord& record) {
         --end;
     }
     std::vector<std::string> fields;
-    // Fields after the known ones are left to later versions.
-    if (!splitFields(line.substr(0, end), fields) || fields.size() < FIELD_COUNT) {
+    // The columns of 1.0.0, or today's; fields after those are left to later
+    // versions.
+    if (!splitFields(line.substr(0, end), fields) ||
+        (fields.size() != FIELD_COUNT_1_0 && fields.size() < FIELD_COUNT)) {
         return false;
     }
     ResultRecord parsed;
@@ -255,11 +398,15 @@ bool parseRecord(const std::string& line, ResultRecord& record) {
     if (!isTimeText(parsed.time)) {
         return false;
     }
-    if (fields[1] == "verses" && fields[2].empty()) {
-        parsed.verseMode = true;
-    } else if (fields[1] == "words" && parseInteger(fields[2], 0, INT32_MAX, number)) {
+    const auto mode = std::find_if(std::begin(MODE_NAMES), std::end(MODE_NAMES),
+                                   [&](const auto& entry) { return fields[1] == entry.name; });
+    if (mode == std::end(MODE_NAMES)) {
+        return false;
+    }
+    parsed.mode = mode->mode;
+    if (wordMode(parsed.mode) && parseInteger(fields[2], 0, INT32_MAX, number)) {
         parsed.wordCount = static_cast<int32_t>(number);
-    } else {
+    } else if (wordMode(parsed.mode) || !fields[2].empty()) {
         return false;
     }
     if (!parseInteger(fields[3], 1, INT32_MAX, characters) ||
@@ -291,6 +438,13 @@ bool parseRecord(const std::string& line, ResultRecord& record) {
             return false;
         }
         parsed.mistyped.emplace_back(mistyped[i * 4], mistyped[i * 4 + 2]);
+    }
+    if (fields.size() >= FIELD_COUNT && !parseLaterFields(fields, parsed)) {
+        return false;
+    }
+    if (wordMode(parsed.mode) && parsed.language.empty()) {
+        // 1.0.0 had only the English list.
+        parsed.language = "en";
     }
     record = std::move(parsed);
     return true;

@@ -1,17 +1,25 @@
 // The results history: every finished attempt is one line of a CSV file that
 // the player keeps (RFC 4180, ASCII, CR LF line ends, a header line first).
 //
-//   time,mode,words,characters,mismatches,milliseconds,wpm,error_percent,target,mistyped
-//   2026-12-07T18:23:06+01:00,words,10,59,1,12345,47.813042,1.694915,"ab cd","c>x"
+//   time,mode,words,characters,mismatches,milliseconds,wpm,error_percent,target,mistyped,
+//   language,source,keystrokes
+//   2026-12-07T18:23:06+01:00,words,2,5,1,1234,40.518639,20.000000,"ab cd","c>x",en,"",
+//   LyGyHx*GeOp
 //
-// time is the local date and time with its offset from UTC; words the count
-// asked for (empty for verses); wpm and error_percent the texts the window
-// shows; target the text to type and mistyped each mistyped character of it
-// as target>typed, separated by spaces. The two texts are quoted; in them
-// every byte outside printable ASCII, and '%', is written %XX (two hex
-// digits), a '"' is doubled, and a first character that a spreadsheet would
-// take for a formula (= + - @) is written %XX too, so that every byte value
-// comes back as it was.
+// time is the local date and time with its offset from UTC; mode words,
+// verses, practice or text; words the count asked for (empty for verses and
+// text); wpm and error_percent the texts the window shows; target the text to
+// type and mistyped each mistyped character of it as target>typed, separated
+// by spaces; language the word list's language code (words and practice);
+// source the text file's name (text); keystrokes the timing of every typed
+// character (see encodeKeystrokes). The three texts are quoted; in them every
+// byte outside printable ASCII, and '%', is written %XX (two hex digits), a
+// '"' is doubled, and a first character that a spreadsheet would take for a
+// formula (= + - @) is written %XX too, so that every byte value comes back
+// as it was.
+//
+// Files written by 1.0.0 have only the first ten columns (and their header);
+// their records read all the same, without language, source or timing.
 #pragma once
 
 #include <cstdint>
@@ -24,11 +32,21 @@
 #include "game/game_state.h"
 
 extern const char RESULTS_HEADER[];
+// The header of the files that 1.0.0 wrote.
+extern const char RESULTS_HEADER_1_0[];
+
+// What an attempt typed: a row of words from a word list (asked for on the
+// console, or drawn for practice), a verse, or a piece of the player's text.
+enum class AttemptMode { Words, Verses, Practice, Text };
+
+// The mode's name in the file: "words", "verses", "practice" or "text".
+const char* modeName(AttemptMode mode);
 
 // One finished attempt as the file keeps it.
 struct ResultRecord {
     std::string time;
-    bool verseMode = false;
+    AttemptMode mode = AttemptMode::Words;
+    // Words asked for, in the word modes; 0 otherwise.
     int32_t wordCount = 0;
     std::string targetText;
     int32_t mismatches = 0;
@@ -37,7 +55,34 @@ struct ResultRecord {
     std::string errorPercentage;
     // (target character, typed character) at each mismatch, in order.
     std::vector<std::pair<char, char>> mistyped;
+    // The word list's language code in the word modes ("en" for records of
+    // 1.0.0, which had no other); empty otherwise.
+    std::string language;
+    // The name of the text file typed from, in text mode; empty otherwise.
+    std::string source;
+    // Keystroke timing, empty when the record has none (written by 1.0.0, or
+    // its field is damaged): for each typed character, the milliseconds from
+    // the press of the one before it (for the first, from the start of the
+    // attempt) to its own press.
+    std::vector<uint32_t> intervals;
+    // With the timing: the positions of the mistyped characters, one for each
+    // entry of `mistyped`, in order.
+    std::vector<uint32_t> mistypedAt;
+
+    bool timed() const { return !intervals.empty(); }
 };
+
+// The keystrokes field: for each typed character, a '*' when it was
+// mistyped, then its interval in base 26, most significant digit first: every
+// digit but the last an upper-case letter (A = 0 ... Z = 25), the last one a
+// lower-case letter. 0 is "a", 25 "z", 26 "Ba", 120 "Eq": two letters for
+// every interval from 26 ms to 675 ms. Letters only, so that no spreadsheet
+// takes the field for a formula.
+std::string encodeKeystrokes(const std::vector<uint32_t>& intervals,
+                             const std::vector<uint32_t>& mistypedAt);
+// False when `field` is not such a text (or an interval exceeds 32 bits).
+bool decodeKeystrokes(const std::string& field, std::vector<uint32_t>& intervals,
+                      std::vector<uint32_t>& mistypedAt);
 
 // A completed attempt, finished at `now`.
 ResultRecord resultRecord(const CompletedAttempt& attempt, std::time_t now);

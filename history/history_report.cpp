@@ -113,13 +113,24 @@ std::string table(const std::vector<std::vector<std::string>>& rows,
     return text;
 }
 
+// "10 words", "verses", "10 practice", "text".
+std::string modeText(const HistorySummary::Attempt& attempt) {
+    switch (attempt.mode) {
+    case AttemptMode::Words:
+        return std::to_string(attempt.wordCount) + " words";
+    case AttemptMode::Practice:
+        return std::to_string(attempt.wordCount) + " practice";
+    default:
+        return modeName(attempt.mode);
+    }
+}
+
 std::string attemptsTable(const HistorySummary& summary, size_t count) {
     std::vector<std::vector<std::string>> rows = {
         {"date and time", "mode", "characters", "seconds", "wpm", "error %"}};
     for (size_t i = summary.last.size() - count; i < summary.last.size(); ++i) {
         const HistorySummary::Attempt& attempt = summary.last[i];
-        rows.push_back({shownTime(attempt.time),
-                        attempt.verseMode ? "verses" : std::to_string(attempt.wordCount) + " words",
+        rows.push_back({shownTime(attempt.time), modeText(attempt),
                         std::to_string(attempt.characters), fixed(attempt.milliseconds / 1000.0, 3),
                         attempt.speed, attempt.errorPercentage});
     }
@@ -309,7 +320,7 @@ void HistorySummary::add(const ResultRecord& record) {
         ++missed[target];
         ++typedInstead[target * 256 + static_cast<unsigned char>(pair.second)];
     }
-    last.push_back({record.time, record.verseMode, record.wordCount, record.targetText.size(),
+    last.push_back({record.time, record.mode, record.wordCount, record.targetText.size(),
                     record.milliseconds, record.speed, record.errorPercentage});
     if (last.size() > kept) {
         last.pop_front();

@@ -23,7 +23,7 @@ class HistorySummary {
     // One attempt as the table, the trend and the chart show it.
     struct Attempt {
         std::string time;
-        bool verseMode = false;
+        AttemptMode mode = AttemptMode::Words;
         int32_t wordCount = 0;
         size_t characters = 0;
         int32_t milliseconds = 0;

@@ -629,7 +629,7 @@ def scenario_results_history(options):
         for line, (mismatches, speed, error, mistyped) in zip(lines[1:3], expected):
             fields = line.split(",")
             check(fields[1:6] == ["words", "2", "9", mismatches, fields[5]]
-                  and fields[6:] == [speed, error, '"%s"' % target, mistyped],
+                  and fields[6:12] == [speed, error, '"%s"' % target, mistyped, "en", '""'],
                   "record %r: expected %s wpm, %s%% error, mistyped %s as the window showed"
                   % (line, speed, error, mistyped))
         print("two records as the window showed them: %s and %s wpm" % (first, second))

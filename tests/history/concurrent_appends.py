@@ -13,7 +13,8 @@ import tempfile
 
 COUNT = 1000
 HEADER = ("time,mode,words,characters,mismatches,milliseconds,wpm,error_percent,target,"
-          "mistyped\r\n")
+          "mistyped,language,source,keystrokes\r\n")
+FIELDS = HEADER.count(",") + 1
 
 
 def main():
@@ -36,8 +37,8 @@ def main():
         seen = {"A": [], "B": []}
         for number, line in enumerate(lines[1:], 2):
             fields = line.split(",")
-            target = fields[8].strip('"').split(" ") if len(fields) == 10 else []
-            if (len(fields) != 10 or len(target) != 3 or target[0] not in seen
+            target = fields[8].strip('"').split(" ") if len(fields) == FIELDS else []
+            if (len(fields) != FIELDS or len(target) != 3 or target[0] not in seen
                     or target[2] != "x" * (300 - len(target[0]) - len(target[1]) - 2)
                     or fields[5] != str(1000 + int(target[1]))):
                 sys.exit("line %d is not one whole record: %r" % (number, line[:120]))

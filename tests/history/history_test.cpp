@@ -25,7 +25,7 @@ ResultRecord sampleRecord() {
 
 void expectSameRecord(const ResultRecord& read, const ResultRecord& written) {
     EXPECT_EQ(read.time, written.time);
-    EXPECT_EQ(read.verseMode, written.verseMode);
+    EXPECT_EQ(read.mode, written.mode);
     EXPECT_EQ(read.wordCount, written.wordCount);
     EXPECT_EQ(read.targetText, written.targetText);
     EXPECT_EQ(read.mismatches, written.mismatches);
@@ -37,7 +37,7 @@ void expectSameRecord(const ResultRecord& read, const ResultRecord& written) {
 
 TEST(ResultRecords, EveryByteValueSurvivesTheRoundTripInPlainAscii) {
     ResultRecord record = sampleRecord();
-    record.verseMode = true;
+    record.mode = AttemptMode::Verses;
     record.wordCount = 0;
     record.targetText.clear();
     record.mistyped.clear();
@@ -61,6 +61,73 @@ TEST(ResultRecords, EveryByteValueSurvivesTheRoundTripInPlainAscii) {
     ResultRecord read;
     ASSERT_TRUE(parseRecord(line, read)) << line;
     expectSameRecord(read, record);
+}
+
+TEST(ResultRecords, TimingLanguageAndSourceSurviveTheRoundTrip) {
+    ResultRecord record = sampleRecord();
+    record.language = "fr";
+    record.intervals = {0, 25, 26, 120, 675, 676, 17576, UINT32_MAX};
+    record.targetText = "ab cdefg";
+    record.mistyped = {{'c', 'x'}, {'g', 'h'}};
+    record.mistypedAt = {3, 7};
+    record.mismatches = 2;
+    const std::string line = formatRecord(record);
+    EXPECT_NE(line.find(",fr,\"\",azBa*EqZzBAaBAAa*NXMRLXv\r\n"), std::string::npos) << line;
+    ResultRecord read;
+    ASSERT_TRUE(parseRecord(line, read)) << line;
+    expectSameRecord(read, record);
+    EXPECT_EQ(read.language, "fr");
+    EXPECT_EQ(read.intervals, record.intervals);
+    EXPECT_EQ(read.mistypedAt, record.mistypedAt);
+
+    record = sampleRecord();
+    record.mode = AttemptMode::Text;
+    record.wordCount = 0;
+    record.source = "/home/me/notes, \"draft\".txt";
+    ASSERT_TRUE(parseRecord(formatRecord(record), read));
+    EXPECT_EQ(read.mode, AttemptMode::Text);
+    EXPECT_EQ(read.source, record.source);
+    EXPECT_EQ(read.language, "");
+}
+
+TEST(ResultRecords, ADamagedTimingFieldLosesOnlyTheTiming) {
+    // "ab cd" typed with "c" mistyped: five intervals, the fourth marked.
+    const std::string start = "2026-12-07T18:23:06+01:00,practice,2,5,1,12000,0.833333,20.000000,"
+                              "\"ab cd\",\"c>x\",de,\"\",";
+    ResultRecord read;
+    ASSERT_TRUE(parseRecord(start + "EqEqEq*EqEq", read));
+    EXPECT_EQ(read.intervals.size(), 5u);
+    EXPECT_EQ(read.mistypedAt, std::vector<uint32_t>{3});
+    const char* const damaged[] = {
+        "EqEqEqEq",           // one interval short
+        "EqEqEq*EqEqEq",      // one too many
+        "EqEq*EqEqEq",        // the mark on a character typed right
+        "EqEqEqEqEq",         // the mistyped one not marked
+        "EqEqEq*Eq*Eq",       // two marks for one mismatch
+        "EqEqEq*EqE",         // cut inside a number
+        "EqEqEq*EqE7",        // not a letter
+        "EqEqEq*EqZZZZZZZZz", // beyond 32 bits
+        "EqEqEq**EqEq",
+    };
+    for (const char* field : damaged) {
+        ASSERT_TRUE(parseRecord(start + field, read)) << field;
+        EXPECT_FALSE(read.timed()) << field;
+        EXPECT_EQ(read.mistyped, (std::vector<std::pair<char, char>>{{'c', 'x'}})) << field;
+        EXPECT_EQ(read.speed, "0.833333") << field;
+    }
+    // A record of 1.0.0 played the English list and has no timing; one with
+    // eleven or twelve columns was cut short.
+    const std::string old =
+        start.substr(0, start.find(",practice,")) + ",words" +
+        start.substr(start.find(",2,5,"), start.find(",de,") - start.find(",2,5,"));
+    ASSERT_TRUE(parseRecord(old, read)) << old;
+    EXPECT_EQ(read.language, "en");
+    EXPECT_FALSE(read.timed());
+    EXPECT_FALSE(parseRecord(old + ",de", read));
+    EXPECT_FALSE(parseRecord(old + ",de,\"\"", read));
+    // Language and source only where the mode has them.
+    EXPECT_FALSE(parseRecord(start.substr(0, start.find(",de,")) + ",DE,\"\",", read));
+    EXPECT_FALSE(parseRecord(old + ",,\"x.txt\",", read));
 }
 
 TEST(ResultRecords, LinesThatAreNotWholeRecordsAreSkippedAndCounted) {
