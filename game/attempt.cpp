@@ -99,7 +99,10 @@ bool attemptStep(GameState& game, FrameInput input, BitmapFont& font, RandomGene
         game.finished = false;
         game.typedText.clear();
         game.scrollOffset = 0.0f;
-        buildTargetText(game, random);
+        if (game.makeTarget)
+            game.makeTarget(game, random);
+        else
+            buildTargetText(game, random);
         game.startTime = clock();
     }
     return false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,14 @@ struct CompletedAttempt {
     uint32_t endTime = 0;
 };
 
+class RandomGenerator;
+struct GameState;
+
+// Makes the next target text into game.targetText, for target texts that are
+// not drawn from the word list as the question asked (practice, the
+// player's own text); it may draw from `random`.
+using TargetMaker = std::function<void(GameState& game, RandomGenerator& random)>;
+
 struct GameState {
     int32_t wordCount = 0;
     bool verseMode = false;
@@ -37,6 +46,8 @@ struct GameState {
     uint32_t endTime = 0;
     float scrollOffset = 0.0f;
     CompletedAttempt completed;
+    // When set, makes each new target text instead of buildTargetText.
+    TargetMaker makeTarget;
 };
 
 // A millisecond clock: an unsigned 32-bit count, differences modulo 2^32.
