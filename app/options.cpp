@@ -45,6 +45,19 @@ bool countValue(const std::string& text, size_t& count) {
     return value > 0;
 }
 
+// --scale's value: a whole number from 1 to LARGEST_SCALE, or "auto".
+bool scaleValue(const std::string& text, int32_t& scale) {
+    if (text == "auto") {
+        scale = SCALE_TO_FIT;
+        return true;
+    }
+    if (text.size() != 1 || text[0] < '1' || text[0] > '0' + LARGEST_SCALE) {
+        return false;
+    }
+    scale = text[0] - '0';
+    return true;
+}
+
 } // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments) {
@@ -70,6 +83,29 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                 return options;
             }
             options.systemKeyboard = layout == "system";
+        } else if (argument == "--scale" || argument.rfind("--scale=", 0) == 0 ||
+                   argument == "--fullscreen") {
+            if (argument == "--fullscreen") {
+                options.fullscreen = true;
+            } else {
+                std::string scale;
+                if (argument.size() > 7) {
+                    scale = argument.substr(8);
+                } else if (i + 1 < arguments.size()) {
+                    scale = arguments[++i];
+                }
+                if (!scaleValue(scale, options.windowScale)) {
+                    options.error =
+                        pointToHelp("--scale takes a whole number from 1 to 8 or \"auto\"" +
+                                    (scale.empty() ? "" : ", not \"" + scale + "\""));
+                    return options;
+                }
+            }
+            // The whole desktop has no room for another size.
+            if (options.fullscreen && options.windowScale != 0) {
+                options.error = pointToHelp("--scale and --fullscreen cannot be used together");
+                return options;
+            }
         } else if (argument == "--history" || argument.rfind("--history=", 0) == 0) {
             options.showHistory = true;
             // The count is optional: the next argument when it is a number.
@@ -113,6 +149,10 @@ std::string usageText(const std::string& dataPlaces, const std::string& resultsF
            "                  QWERTZ, Dvorak, dead keys, ...) as any text field does\n"
            "  --keyboard us   take keys by the labels of a US keyboard, whatever the\n"
            "                  layout (the default)\n"
+           "  --scale N       make the window N times as large (N from 1 to 8), or with\n"
+           "                  --scale auto as large as fits the desktop\n"
+           "  --fullscreen    fill the whole screen, the picture scaled to fit and framed\n"
+           "                  in black\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n" +

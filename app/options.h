@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/screen_fit.h"
+
 struct Options {
     bool help = false;
     bool version = false;
@@ -16,6 +18,11 @@ struct Options {
     // --keyboard system: characters from the system's text input (its layout,
     // dead keys and all) instead of the US key labels (--keyboard us).
     bool systemKeyboard = false;
+    // --scale N: the window N times as large (1 to LARGEST_SCALE), or
+    // SCALE_TO_FIT for --scale auto; 0 when not given.
+    int32_t windowScale = 0;
+    // --fullscreen: the picture over the whole desktop.
+    bool fullscreen = false;
     // Set when the command line cannot be used: the line to print.
     std::string error;
 };

@@ -17,6 +17,7 @@
 #include "platform/gl_window.h"
 #include "platform/input_system.h"
 #include "platform/opengl.h"
+#include "platform/screen_fit.h"
 #include "text/bitmap_font.h"
 #include "text/texture.h"
 
@@ -67,6 +68,8 @@ bool startUp(const Options& options, std::string& error) {
     if (options.keepHistory)
         history.keepIn(resultsFilePath());
     window.systemText = options.systemKeyboard;
+    window.scale = options.windowScale;
+    window.coverDesktop = options.fullscreen;
     input.systemText = options.systemKeyboard;
     if (!consoleStartUp(game, std::cin, std::cout, findDataFile, error))
         return false;
@@ -82,9 +85,15 @@ bool windowStartUp(std::string& error) {
         window.destroy();
         return false;
     }
+    if (window.largerThanDesktop) {
+        std::cerr << "tapquill: the window at --scale " << window.scale
+                  << " is larger than the desktop (" << window.desktopWidth << "x"
+                  << window.desktopHeight << " usable); it is made as asked\n";
+    }
 
     // Fixed render state: nothing changes it later. No viewport is set; the
-    // context's own covers the whole client area.
+    // context's own covers the whole client area (fitPicture sets one for a
+    // window asked for with a scale or over the desktop).
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glEnable(GL_TEXTURE_2D);
     setTextureParameters();
@@ -107,8 +116,29 @@ bool windowStartUp(std::string& error) {
     return true;
 }
 
+namespace {
+
+// A window asked for with a scale, or over the whole desktop, draws the
+// picture into the rectangle that fits its present size: all of the client
+// area, or the largest 4:3 part of the desktop in the middle, the black bars
+// beside it cleared with the rest. The default window keeps the context's
+// own viewport.
+void fitPicture() {
+    if (window.scale == 0 && !window.coverDesktop)
+        return;
+    int32_t width = 0;
+    int32_t height = 0;
+    window.clientSize(width, height);
+    const ScreenRect picture =
+        window.coverDesktop ? letterbox(width, height, 40, 30) : ScreenRect{0, 0, width, height};
+    glViewport(picture.x, picture.y, picture.width, picture.height);
+}
+
+} // namespace
+
 void renderFrame() {
     glClear(GL_COLOR_BUFFER_BIT);
+    fitPicture();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, 40.0, 0.0, 30.0, -1.0, 1.0);

@@ -5,12 +5,16 @@
 //   fields   instance, window, deviceContext, glContext (platform handles)
 //            width, height, bits, fullscreen, title, created, quit
 //            failure: why the window or context could not be made, "" when fine
+//            scale, coverDesktop: set before create for a larger window, or
+//              one over the whole desktop (see screen_fit.h)
+//            desktopWidth, desktopHeight, largerThanDesktop: what create found
 //   create(width, height, bits, fullscreen, title)
 //   destroy()
 //   handleMessage() -> bool   takes one waiting window message without
 //                              blocking; sets quit when it is the quit message;
 //                              true when a message was taken (no frame then)
 //   swapBuffers()
+//   clientSize(width, height)  the drawing surface's size in pixels, now
 #pragma once
 
 #ifdef _WIN32

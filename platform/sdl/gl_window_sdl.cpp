@@ -164,14 +164,25 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
                   " is out of range";
         return;
     }
-    if (!startVideo() || !makeWindowAndContext()) {
+    if (this->fullscreen) {
+        scale = 0;
+        coverDesktop = false;
+    }
+    if (!startVideo()) {
+        releaseAll();
+        return;
+    }
+    if (scale != 0 || coverDesktop) {
+        fitToDesktop();
+    }
+    if (!makeWindowAndContext()) {
         releaseAll();
         return;
     }
     SDL_GL_MakeCurrent(window, glContext);
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
-    SDL_ShowCursor(this->fullscreen ? SDL_DISABLE : SDL_ENABLE);
+    SDL_ShowCursor(this->fullscreen || coverDesktop ? SDL_DISABLE : SDL_ENABLE);
     // The screen saver is held off only while the window has the focus:
     // SDL starts with it held off, and the focus events move it from here on.
     holdOffScreenSaver(SDL_GetKeyboardFocus() == window);
@@ -183,6 +194,42 @@ void GlWindow::holdOffScreenSaver(bool active) {
     } else {
         SDL_EnableScreenSaver();
     }
+}
+
+void GlWindow::fitToDesktop() {
+    if (coverDesktop) {
+        // Made at the display's size as well, for want of a window manager
+        // that would make it fullscreen.
+        scale = 0;
+        SDL_Rect bounds{};
+        if (SDL_GetDisplayBounds(0, &bounds) == 0) {
+            left = bounds.x;
+            top = bounds.y;
+            desktopWidth = bounds.w;
+            desktopHeight = bounds.h;
+        }
+        return;
+    }
+    if (scale != SCALE_TO_FIT) {
+        scale = scale < 1 ? 1 : scale > LARGEST_SCALE ? LARGEST_SCALE : scale;
+    }
+    // The usable area leaves out panels and docks. SDL tells the window
+    // manager's frame only once the window is shown, so the client area alone
+    // is fitted into it.
+    SDL_Rect area{};
+    if (SDL_GetDisplayUsableBounds(0, &area) != 0 || area.w <= 0 || area.h <= 0) {
+        scale = scale == SCALE_TO_FIT ? 1 : scale;
+        return;
+    }
+    left = area.x;
+    top = area.y;
+    desktopWidth = area.w;
+    desktopHeight = area.h;
+    const ClientSize base = clientSizeFor(width, height, false);
+    if (scale == SCALE_TO_FIT) {
+        scale = largestFittingScale(base.width, base.height, 0, 0, area.w, area.h);
+    }
+    largerThanDesktop = !windowFits(scale, base.width, base.height, 0, 0, area.w, area.h);
 }
 
 bool GlWindow::startVideo() {
@@ -225,13 +272,20 @@ bool GlWindow::makeWindowAndContext() {
         if (depth < 0 || (i > 0 && depth >= bits)) {
             continue;
         }
-        const ClientSize size = clientSizeFor(width, height, fullscreen != 0);
+        ClientSize size = clientSizeFor(width, height, fullscreen != 0);
         setContextAttributes(bits, depth);
         Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
         if (fullscreen) {
             flags |= SDL_WINDOW_FULLSCREEN;
+        } else if (coverDesktop) {
+            flags |=
+                SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI;
+            size = desktopWidth > 0 ? ClientSize{desktopWidth, desktopHeight} : size;
+        } else if (scale > 0) {
+            flags |= SDL_WINDOW_ALLOW_HIGHDPI;
+            size = {size.width * scale, size.height * scale};
         }
-        window = SDL_CreateWindow(this->title.c_str(), 0, 0, size.width, size.height, flags);
+        window = SDL_CreateWindow(this->title.c_str(), left, top, size.width, size.height, flags);
         if (window == nullptr) {
             lastError = SDL_GetError();
             continue;
@@ -268,7 +322,7 @@ void GlWindow::destroy() {
     if (!created) {
         return;
     }
-    if (fullscreen && window != nullptr) {
+    if ((fullscreen || coverDesktop) && window != nullptr) {
         SDL_SetWindowFullscreen(window, 0);
         SDL_ShowCursor(SDL_ENABLE);
     }
@@ -336,4 +390,14 @@ void GlWindow::swapBuffers() {
     if (deviceContext != nullptr) {
         SDL_GL_SwapWindow(deviceContext);
     }
+}
+
+void GlWindow::clientSize(int32_t& width, int32_t& height) {
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    if (window != nullptr) {
+        SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    }
+    width = drawableWidth;
+    height = drawableHeight;
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/screen_fit.h"
+
 class GlWindow {
   public:
     void* instance = nullptr; // no module handle on this platform
@@ -23,6 +25,22 @@ class GlWindow {
     // The player types through the system's text input (set before create);
     // SDL needs nothing of the window for it.
     bool systemText = false;
+    // Set before create, for a window that is not fullscreen. `scale` > 0:
+    // the client area `scale` times the windowed one, at the top-left of the
+    // usable desktop area; SCALE_TO_FIT: the largest scale whose window fits
+    // there (create puts it in `scale`). `coverDesktop`: instead, a window
+    // over the whole display at its own resolution, no mode change, without
+    // the pointer. The drawable is then in the display's own pixels, also on
+    // a desktop that SDL scales. With neither (0, false), the window is the
+    // one it always was.
+    int32_t scale = 0;
+    bool coverDesktop = false;
+    // After create: the desktop area measured (the usable one for a scale,
+    // the whole display for coverDesktop; 0 when unknown), and whether a
+    // scaled window is larger than it.
+    int32_t desktopWidth = 0;
+    int32_t desktopHeight = 0;
+    bool largerThanDesktop = false;
     // Why the window or its context could not be made; empty when they were.
     std::string failure;
     // SDL's video is running (from a successful start in create to destroy).
@@ -43,11 +61,18 @@ class GlWindow {
     // taken.
     bool handleMessage();
     void swapBuffers();
+    // The drawing surface's size in pixels, now.
+    void clientSize(int32_t& width, int32_t& height);
 
   private:
     void holdOffScreenSaver(bool active);
+    void fitToDesktop();
     bool startVideo();
     bool makeWindowAndContext();
     void applyFullscreen(const SDL_DisplayMode& mode);
     void releaseAll();
+
+    // Where a scaled or desktop-covering window goes.
+    int32_t left = 0;
+    int32_t top = 0;
 };

@@ -46,6 +46,47 @@ DEVMODEA displayModeRequest(int32_t width, int32_t height, int32_t bits) {
     return mode;
 }
 
+// A function of user32 that older systems lack, or null.
+template <class Function> Function user32Function(const char* name) {
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    const FARPROC function = user32 ? GetProcAddress(user32, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
+}
+
+// Declares the process DPI-aware, so that the system neither shrinks the
+// desktop it reports nor stretches the window: per monitor where Windows 10
+// (1703 on) offers it, else system-wide (Vista on), else not at all.
+void becomeDpiAware() {
+    typedef BOOL(WINAPI * SetContext)(HANDLE);
+    typedef BOOL(WINAPI * SetAware)();
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    const HANDLE perMonitor = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+    const SetContext setContext = user32Function<SetContext>("SetProcessDpiAwarenessContext");
+    if (setContext && setContext(perMonitor)) {
+        return;
+    }
+    const SetAware setAware = user32Function<SetAware>("SetProcessDPIAware");
+    if (setAware) {
+        setAware();
+    }
+}
+
+// The primary monitor's whole area and its work area (without the taskbar).
+void primaryMonitor(RECT& whole, RECT& work) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    const POINT origin = {0, 0};
+    if (GetMonitorInfoA(MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY), &info)) {
+        whole = info.rcMonitor;
+        work = info.rcWork;
+        return;
+    }
+    whole = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+        work = whole;
+    }
+}
+
 } // namespace
 
 std::string describeLastError(const char* call) {
@@ -82,6 +123,13 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
     created = 1;
 
     instance = GetModuleHandleA(nullptr);
+    if (this->fullscreen) {
+        scale = 0;
+        coverDesktop = false;
+    }
+    if (scale != 0 || coverDesktop) {
+        becomeDpiAware();
+    }
 
     if (systemText) {
         // The same class as a Unicode one, so that WM_CHAR brings any character.
@@ -101,7 +149,7 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
         }
     }
 
-    const DWORD style = this->fullscreen ? WS_POPUP : WS_BORDER | WS_SYSMENU;
+    DWORD style = this->fullscreen ? WS_POPUP : WS_BORDER | WS_SYSMENU;
     const DWORD extendedStyle = WS_EX_APPWINDOW;
     RECT rectangle = {0, 0, width, height};
     if (!this->fullscreen) {
@@ -109,21 +157,43 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
         rectangle.bottom += WINDOWED_EXTRA_HEIGHT;
     }
     AdjustWindowRectEx(&rectangle, style, FALSE, extendedStyle);
+    int x = 0;
+    int y = 0;
+    if (scale != 0 || coverDesktop) {
+        rectangle = fittedWindow(style);
+        x = rectangle.left;
+        y = rectangle.top;
+    }
 
     if (systemText) {
         const std::wstring wideTitle(this->title.begin(), this->title.end());
         window =
-            CreateWindowExW(extendedStyle, WIDE_WINDOW_CLASS_NAME, wideTitle.c_str(), style, 0, 0,
+            CreateWindowExW(extendedStyle, WIDE_WINDOW_CLASS_NAME, wideTitle.c_str(), style, x, y,
                             rectangle.right - rectangle.left, rectangle.bottom - rectangle.top,
                             nullptr, nullptr, instance, nullptr);
     } else {
-        window = CreateWindowExA(extendedStyle, WINDOW_CLASS_NAME, this->title.c_str(), style, 0, 0,
+        window = CreateWindowExA(extendedStyle, WINDOW_CLASS_NAME, this->title.c_str(), style, x, y,
                                  rectangle.right - rectangle.left, rectangle.bottom - rectangle.top,
                                  nullptr, nullptr, instance, nullptr);
     }
     if (!window) {
         fail("CreateWindowExA");
         return;
+    }
+
+    if (scale > 0) {
+        // Windows gives the window a caption of its own making: the client
+        // area is brought to the size asked for, whatever the frame took.
+        RECT client = {};
+        GetClientRect(window, &client);
+        const LONG wantedWidth = scale * (width + WINDOWED_EXTRA_WIDTH);
+        const LONG wantedHeight = scale * (height + WINDOWED_EXTRA_HEIGHT);
+        if (client.right != wantedWidth || client.bottom != wantedHeight) {
+            SetWindowPos(window, nullptr, 0, 0,
+                         rectangle.right - rectangle.left + wantedWidth - client.right,
+                         rectangle.bottom - rectangle.top + wantedHeight - client.bottom,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
     }
 
     const PIXELFORMATDESCRIPTOR descriptor = pixelFormatRequest(bits);
@@ -155,7 +225,71 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     SetFocus(window);
-    ShowCursor(this->fullscreen ? FALSE : TRUE);
+    ShowCursor(this->fullscreen || coverDesktop ? FALSE : TRUE);
+}
+
+RECT GlWindow::fittedWindow(DWORD& style) {
+    RECT whole = {};
+    RECT work = {};
+    primaryMonitor(whole, work);
+    if (coverDesktop) {
+        scale = 0;
+        style = WS_POPUP;
+        desktopWidth = whole.right - whole.left;
+        desktopHeight = whole.bottom - whole.top;
+        return whole;
+    }
+    if (scale != SCALE_TO_FIT) {
+        scale = scale < 1 ? 1 : scale > LARGEST_SCALE ? LARGEST_SCALE : scale;
+    }
+    desktopWidth = work.right - work.left;
+    desktopHeight = work.bottom - work.top;
+    // Every overlapped window gets a caption: the frame is measured with it.
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, style | WS_CAPTION, FALSE, WS_EX_APPWINDOW);
+    const LONG frameWidth = frame.right - frame.left;
+    const LONG frameHeight = frame.bottom - frame.top;
+    const LONG clientWidth = width + WINDOWED_EXTRA_WIDTH;
+    const LONG clientHeight = height + WINDOWED_EXTRA_HEIGHT;
+    if (scale == SCALE_TO_FIT) {
+        scale = largestFittingScale(clientWidth, clientHeight, frameWidth, frameHeight,
+                                    desktopWidth, desktopHeight);
+    }
+    largerThanDesktop = !windowFits(scale, clientWidth, clientHeight, frameWidth, frameHeight,
+                                    desktopWidth, desktopHeight);
+    const RECT outer = {work.left, work.top, work.left + scale * clientWidth + frameWidth,
+                        work.top + scale * clientHeight + frameHeight};
+    // The system keeps windows within about the screen's size unless told.
+    if (largerThanDesktop) {
+        largestSize = {outer.right - outer.left + 2 * frameWidth,
+                       outer.bottom - outer.top + 2 * frameHeight};
+    }
+    return outer;
+}
+
+POINT GlWindow::largestSize = {0, 0};
+
+bool GlWindow::allowLargerWindow(LPARAM minMaxInfo) {
+    if (largestSize.x <= 0) {
+        return false;
+    }
+    MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(minMaxInfo);
+    if (info->ptMaxTrackSize.x < largestSize.x) {
+        info->ptMaxTrackSize.x = largestSize.x;
+    }
+    if (info->ptMaxTrackSize.y < largestSize.y) {
+        info->ptMaxTrackSize.y = largestSize.y;
+    }
+    return true;
+}
+
+void GlWindow::clientSize(int32_t& width, int32_t& height) {
+    RECT client = {};
+    if (window) {
+        GetClientRect(window, &client);
+    }
+    width = client.right - client.left;
+    height = client.bottom - client.top;
 }
 
 void GlWindow::destroy() {
@@ -164,6 +298,8 @@ void GlWindow::destroy() {
     }
     if (fullscreen) {
         ChangeDisplaySettingsA(nullptr, 0);
+        ShowCursor(TRUE);
+    } else if (coverDesktop) {
         ShowCursor(TRUE);
     }
     if (glContext) {
@@ -222,6 +358,11 @@ LRESULT CALLBACK GlWindow::textWindowProc(HWND window, UINT message, WPARAM wPar
             return 0;
         }
         break;
+    case WM_GETMINMAXINFO:
+        if (allowLargerWindow(lParam)) {
+            return 0;
+        }
+        break;
     case WM_CHAR:
         // One UTF-16 unit: a character beyond it comes as two, a surrogate pair.
         receivedText += static_cast<wchar_t>(wParam);
@@ -238,6 +379,9 @@ LRESULT CALLBACK GlWindow::windowProc(HWND window, UINT message, WPARAM wParam, 
         return 0;
     }
     if (message == WM_SYSCOMMAND && wParam == SC_SCREENSAVE) {
+        return 0;
+    }
+    if (message == WM_GETMINMAXINFO && allowLargerWindow(lParam)) {
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

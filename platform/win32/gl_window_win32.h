@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/opengl.h"
+#include "platform/screen_fit.h"
 
 #include <cstdint>
 #include <string>
@@ -25,6 +26,23 @@ class GlWindow {
     // of WM_CHAR in `receivedText` for InputSystem.
     bool systemText = false;
     static std::wstring receivedText;
+    // Set before create, for a window that is not fullscreen. `scale` > 0:
+    // the client area `scale` times the windowed one, at the top-left of the
+    // primary monitor's work area; SCALE_TO_FIT: the largest scale whose
+    // window, frame included, fits there (create puts it in `scale`).
+    // `coverDesktop`: instead, a WS_POPUP window over the whole primary
+    // monitor at its own resolution, no mode change, without the pointer.
+    // Either makes the process DPI-aware, so that sizes are the display's own
+    // pixels on a scaled desktop too. With neither (0, false), the window is
+    // the one it always was.
+    int32_t scale = 0;
+    bool coverDesktop = false;
+    // After create: the desktop area measured (the usable one for a scale,
+    // the whole display for coverDesktop; 0 when unknown), and whether a
+    // scaled window is larger than it.
+    int32_t desktopWidth = 0;
+    int32_t desktopHeight = 0;
+    bool largerThanDesktop = false;
     // Why the window or its context could not be made; empty when they were.
     std::string failure;
 
@@ -39,12 +57,19 @@ class GlWindow {
     // message was waiting.
     bool handleMessage();
     void swapBuffers();
+    // The drawing surface's size in pixels, now.
+    void clientSize(int32_t& width, int32_t& height);
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK textWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
     bool fail(const char* call);
+    RECT fittedWindow(DWORD& style);
+    // The outer size a window larger than the desktop may have; 0 when the
+    // system's limit stands.
+    static POINT largestSize;
+    static bool allowLargerWindow(LPARAM minMaxInfo);
 };
 
 // "<call> failed: <system message> (error <code>)" for the calling thread's

@@ -97,8 +97,9 @@ def poll(condition, timeout, interval=0.02, what="condition"):
 class XServer:
     """A private virtual X server with GLX, on the first free display."""
 
-    def __init__(self, log_path):
+    def __init__(self, log_path, screen="1024x768"):
         self.log_path = log_path
+        self.screen = screen
         self.process = None
         self.display_name = None
         self.connection = None
@@ -108,7 +109,7 @@ class XServer:
         log = open(self.log_path, "wb")
         try:
             self.process = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen + "x24",
                  "-nolisten", "tcp", "+extension", "GLX", "-noreset"],
                 pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                 start_new_session=True)
@@ -417,9 +418,10 @@ class Line:
 class Screenshot:
     """One capture of the client area."""
 
-    def __init__(self, window, size):
+    def __init__(self, window, size, origin=(0, 0)):
         width, height = size
-        image = window.get_image(0, 0, width, height, Xlib.X.ZPixmap, 0xFFFFFFFF)
+        image = window.get_image(origin[0], origin[1], width, height, Xlib.X.ZPixmap,
+                                 0xFFFFFFFF)
         self.width = width
         self.height = height
         self.data = image.data if isinstance(image.data, bytes) else bytes(image.data)
@@ -673,8 +675,10 @@ class Session:
     Use as a context manager; everything started is stopped on leaving,
     also when a check failed."""
 
-    def __init__(self, options, name, files, with_display=True):
+    def __init__(self, options, name, files, with_display=True, screen="1024x768"):
         self.options = options
+        self.screen = screen
+        self.picture = None  # (x, y, width, height) of the client area read as the picture
         self.name = name
         self.files = files  # file name -> bytes, written into the folder
         self.with_display = with_display
@@ -694,8 +698,8 @@ class Session:
             with open(os.path.join(self.workdir, file_name), "wb") as out:
                 out.write(contents)
         if self.with_display:
-            self.server = XServer(os.path.join(self.options.artifacts,
-                                               self.name + "-xvfb.log")).start()
+            self.server = XServer(os.path.join(self.options.artifacts, self.name + "-xvfb.log"),
+                                  self.screen).start()
             self.keyboard = Keyboard(self.server.display_name)
         return self
 
@@ -749,6 +753,8 @@ class Session:
         return self.window
 
     def screenshot(self):
+        if self.picture is not None:
+            return Screenshot(self.client, self.picture[2:], self.picture[:2])
         return Screenshot(self.client, self.client_size)
 
     def save_screenshot(self, label, shot=None):

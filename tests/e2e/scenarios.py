@@ -10,6 +10,7 @@ its console (crlf for a Windows build).
 """
 
 import argparse
+import contextlib
 import os
 import re
 import shutil
@@ -23,9 +24,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness import (  # noqa: E402
     CLIENT_SIZE, ERROR_TEXT, ERROR_TEXT_ROW, IDLE_TARGET, IDLE_TYPED, PERCENT_COLUMN,
-    PERCENT_ROW, PROMPT, SPEED_PATTERN, SPEED_ROW, TARGET_ROW, TYPED_ROW, Program, Session,
-    TestFailure, check, float32, format_float, grid_text, program_command, program_environment,
-    standard_files, uptime_clocks)
+    PERCENT_ROW, PROMPT, ROWS, SPEED_PATTERN, SPEED_ROW, TARGET_ROW, TYPED_ROW, Program,
+    Screenshot, Session, TestFailure, check, float32, format_float, grid_text, poll,
+    program_command, program_environment, standard_files, uptime_clocks)
 import glyph_sheet  # noqa: E402
 
 import Xlib.X  # noqa: E402
@@ -493,6 +494,14 @@ def scenario_options(options):
         (["--version"], 0, version, None),
         (["--bogus"], 2, None, b'unknown option "--bogus" (see tapquill --help)'),
         (["--help", "words"], 2, None, b'unexpected argument "words" (see tapquill --help)'),
+    ] + [
+        (arguments, 2, None, b"--scale takes a whole number from 1 to 8 or \"auto\"" + wrong
+         + b" (see tapquill --help)")
+        for arguments, wrong in ((["--scale", "0"], b', not "0"'), (["--scale=9"], b', not "9"'),
+                                 (["--scale", "x"], b', not "x"'), (["--scale"], b""))
+    ] + [
+        (["--fullscreen", "--scale", "2"], 2, None,
+         b"--scale and --fullscreen cannot be used together (see tapquill --help)"),
     ]
     for arguments, expected_status, out_pattern, message in cases:
         name = "options " + " ".join(arguments)
@@ -665,6 +674,95 @@ def scenario_results_history(options):
         print("an unwritable results folder gave one warning; both attempts were played")
 
 
+BIG_SCREEN = (3840, 2160)
+LAPTOP_SCREEN = (1920, 1080)
+
+
+@contextlib.contextmanager
+def scaled_session(options, name, arguments, screen, words=1):
+    """A session on a screen of `screen` pixels whose program, given
+    `arguments`, is asked for `words` words of "abcd"."""
+    with Session(options, name, standard_files(dictionary=b"abcd\n"),
+                 screen="%dx%d" % screen) as s:
+        s.start_program("%d\n" % words, command=program_command(options.program) + arguments)
+        s.wait_for_window()
+        yield s
+
+
+def play_scaled(options, scale):
+    """Plays an attempt at --scale N; returns the client area and the width of
+    the first glyph typed."""
+    with scaled_session(options, "scale_%d" % scale, ["--scale", str(scale)], BIG_SCREEN) as s:
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 20, "the idle screen")
+        s.keyboard.hold("Escape")
+        s.wait_for_screen(lambda shot: shot.lit_rows() == [TARGET_ROW]
+                          and shot.read_line(TARGET_ROW).text == "abcd", 10, "the target")
+        s.keyboard.type_text("a")
+        shot = s.wait_for_screen(lambda shot: shot.read_line(TYPED_ROW).text == "a", 10,
+                                 "the first typed glyph")
+        typed = shot.read_line(TYPED_ROW)
+        s.keyboard.type_text("bcd")
+        speed_text(s.wait_for_screen(lambda shot: shot.lit_rows() == [SPEED_ROW], 10,
+                                     "the speed row alone"), "white")
+        s.close_and_check_exit()
+        return s.client_size, typed.right_pixel + 1 - typed.left_pixel
+
+
+def scenario_scaled_window(options):
+    """--scale 3 plays in a client area three times as wide and high as at
+    --scale 1, glyphs three times as wide; auto picks the largest scale that
+    fits; a scale too large for the desktop is made and named on standard
+    error; --fullscreen covers the screen, the picture centred between black
+    bars, and Escape starts an attempt there."""
+    base, glyph = play_scaled(options, 1)
+    check(expected_client_size in (None, base), "--scale 1: client area %s" % (base,))
+    three, glyph3 = play_scaled(options, 3)
+    check(three == (3 * base[0], 3 * base[1]) and abs(glyph3 - 3 * glyph) <= 3,
+          "--scale 3: client area %s and glyph %d px wide, at --scale 1 %s and %d px"
+          % (three, glyph3, base, glyph))
+    print("--scale 3: client area %dx%d, glyph %d px (--scale 1: %dx%d, %d px)"
+          % (three + (glyph3,) + base + (glyph,)))
+
+    for screen, scale in ((LAPTOP_SCREEN, 2), (BIG_SCREEN, 4)):
+        with scaled_session(options, "scale_auto", ["--scale", "auto"], screen) as s:
+            check(s.client_size == (scale * base[0], scale * base[1]),
+                  "--scale auto on %dx%d: client area %s, expected scale %d"
+                  % (screen + (s.client_size, scale)))
+            s.close_and_check_exit()
+        print("--scale auto on %dx%d: scale %d" % (screen + (scale,)))
+
+    with scaled_session(options, "scale_too_large", ["--scale", "3"], LAPTOP_SCREEN) as s:
+        check(s.client_size == three, "--scale 3 on a small screen: client area %s"
+              % (s.client_size,))
+        line = re.compile(rb"tapquill: the window at --scale 3 is larger than the desktop "
+                          rb"\(\d+x\d+ usable\); it is made as asked" + options.newline.encode())
+        poll(lambda: line.fullmatch(s.program.output()[1]), 10, what="the line on standard error")
+        s.close_and_check_exit(errors=s.program.output()[1])
+
+    with scaled_session(options, "fullscreen", ["--fullscreen"], BIG_SCREEN, words=12) as s:
+        check(s.client_size == BIG_SCREEN, "--fullscreen: client area %s" % (s.client_size,))
+        # 4:3 in the middle of 16:9.
+        s.picture = (480, 0, 2880, 2160)
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 20, "the idle screen")
+        s.keyboard.hold("Escape")
+        shot = s.wait_for_screen(lambda shot: shot.lit_rows() == [TARGET_ROW], 10, "a target")
+        target = shot.read_line(TARGET_ROW)
+        whole = Screenshot(s.client, s.client_size)
+        bars = [x for x in range(BIG_SCREEN[0]) if not 480 <= x < 3360]
+        lit = [(x, row) for row in range(ROWS) for x in bars if whole.lit(x, shot.row_centre(row))]
+        # The 59 characters of the target go on beyond the picture's edge.
+        check("abcd abcd" in target.text and target.right_pixel == shot.width - 1 and not lit,
+              "--fullscreen: target %r ending at %d of %d; lit in the bars: %s"
+              % (target.text, target.right_pixel, shot.width, lit[:5]))
+        if options.wine_prefix is None:
+            s.close_and_check_exit()
+            return
+        # Alt+F4 leaves it on Windows (on X11 the window manager's key).
+        s.keyboard.tap("alt+F4")
+        check(s.program.wait_exit(15) == 0 and s.program.output() == (options.prompt, b""),
+              "--fullscreen: Alt+F4 did not end the game cleanly: %s" % (s.program.output(),))
+
+
 # X key codes (pc105) at the places of the US q, w, a, z, [, e, 2 and x keys.
 # On the French AZERTY layout they type a, z, q, w, the dead circumflex (here
 # over the e), e acute; x is given a Greek alpha, beyond Latin-1.
@@ -715,6 +813,7 @@ SCENARIOS = {
     "unzipped_program": scenario_unzipped_program,
     "results_history": scenario_results_history,
     "system_keyboard": scenario_system_keyboard,
+    "scaled_window": scenario_scaled_window,
 }
 
 
