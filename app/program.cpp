@@ -149,8 +149,8 @@ void renderFrame() {
     input.readState();
     input.poll();
 
-    const FrameInput frameInput{input.state, input.events,
-                                input.systemText ? &input.text : nullptr};
+    const FrameInput frameInput{input.state, input.events, input.systemText ? &input.text : nullptr,
+                                &input.textTimes};
     if (!attemptStep(game, frameInput, font, programRandom(), millisecondClock))
         resultsStep(game, font);
 

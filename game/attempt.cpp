@@ -27,26 +27,53 @@ bool columnPosition(size_t index, float scrollOffset, float& x) {
     return x >= 0.0f && x <= 40.0f;
 }
 
+// One character of the frame with the platform's time stamp of its press.
+struct Keystroke {
+    char character;
+    uint32_t stamp;
+};
+
 // The frame's characters: the system's typed text, or the key-down events
 // by the US key labels, with Shift as it is held in this frame.
-std::string typedCharacters(FrameInput input) {
-    if (input.text != nullptr)
-        return *input.text;
+std::vector<Keystroke> typedCharacters(FrameInput input) {
+    std::vector<Keystroke> keystrokes;
+    if (input.text != nullptr) {
+        const std::vector<uint32_t>* times = input.textTimes;
+        for (size_t i = 0; i < input.text->size(); ++i) {
+            const uint32_t stamp = times != nullptr && i < times->size() ? (*times)[i] : 0;
+            keystrokes.push_back({(*input.text)[i], stamp});
+        }
+        return keystrokes;
+    }
     const bool shift = input.state[DIK_LSHIFT] != 0 || input.state[DIK_RSHIFT] != 0;
-    std::string characters;
     for (const InputEvent& event : input.events) {
         if (event.pressed)
-            characters += translateKey(static_cast<uint32_t>(event.code), shift);
+            keystrokes.push_back(
+                {translateKey(static_cast<uint32_t>(event.code), shift), event.time});
     }
-    return characters;
+    return keystrokes;
+}
+
+// When a key stamped `stamp` went down, on the attempt's clock. The platform's
+// stamps may count from another origin than the clock: the attempt's first
+// character relates the two, once, and every later one keeps the platform's
+// time since that first press.
+uint32_t pressTime(GameState& game, uint32_t stamp, MillisecondClock clock) {
+    if (game.keyTimes.empty())
+        game.stampOffset = clock() - stamp;
+    return stamp + game.stampOffset;
 }
 
 } // namespace
 
-void updateTypingLines(GameState& game, FrameInput input, BitmapFont& font) {
-    for (const char c : typedCharacters(input)) {
-        if (c != 0 && game.typedText.size() < game.targetText.size())
-            game.typedText += c;
+void updateTypingLines(GameState& game, FrameInput input, BitmapFont& font,
+                       MillisecondClock clock) {
+    for (const Keystroke& keystroke : typedCharacters(input)) {
+        if (keystroke.character == 0 || game.typedText.size() >= game.targetText.size())
+            continue;
+        game.typedText += keystroke.character;
+        if (!game.finished)
+            game.keyTimes.push_back(pressTime(game, keystroke.stamp, clock));
     }
 
     // Scroll: close part of the gap to minus the typed length, by its square.
@@ -84,7 +111,7 @@ bool takeCompletedAttempt(GameState& game, CompletedAttempt& attempt) {
 bool attemptStep(GameState& game, FrameInput input, BitmapFont& font, RandomGenerator& random,
                  MillisecondClock clock) {
     if (game.targetText.size() != game.typedText.size()) {
-        updateTypingLines(game, input, font);
+        updateTypingLines(game, input, font, clock);
         if (!game.finished)
             return true;
     } else if (!game.finished) {
@@ -92,12 +119,13 @@ bool attemptStep(GameState& game, FrameInput input, BitmapFont& font, RandomGene
         game.finished = true;
         game.endTime = clock();
         game.completed = {true,           game.verseMode, game.wordCount, game.targetText,
-                          game.typedText, game.startTime, game.endTime};
+                          game.typedText, game.startTime, game.endTime,   game.keyTimes};
     }
 
     if (input.state[DIK_ESCAPE] != 0) {
         game.finished = false;
         game.typedText.clear();
+        game.keyTimes.clear();
         game.scrollOffset = 0.0f;
         if (game.makeTarget)
             game.makeTarget(game, random);

@@ -15,11 +15,13 @@ class BitmapFont;
 // What the attempt step reads of the input devices in one frame: the key
 // state array (indexed by input code) and the frame's events; and, when the
 // characters come from the system's text input, the frame's typed text
-// (null when key events are translated by the US key labels).
+// (null when key events are translated by the US key labels) with the time
+// stamp of each of its bytes.
 struct FrameInput {
     const uint8_t* state;
     const std::vector<InputEvent>& events;
     const std::string* text = nullptr;
+    const std::vector<uint32_t>* textTimes = nullptr;
 };
 
 // Screen rows of the two lines, and the colours of their characters.
@@ -33,7 +35,8 @@ bool attemptStep(GameState& game, FrameInput input, BitmapFont& font, RandomGene
                  MillisecondClock clock);
 
 // Takes in this frame's keystrokes, eases the scroll and draws both lines.
-void updateTypingLines(GameState& game, FrameInput input, BitmapFont& font);
+// The clock is read when the running attempt's first character comes in.
+void updateTypingLines(GameState& game, FrameInput input, BitmapFont& font, MillisecondClock clock);
 
 // Hands out the attempt completed since the last call, once: false when
 // there is none.

@@ -25,6 +25,8 @@ struct CompletedAttempt {
     std::string typedText;
     uint32_t startTime = 0;
     uint32_t endTime = 0;
+    // When each typed character's key went down (see GameState::keyTimes).
+    std::vector<uint32_t> keyTimes;
 };
 
 class RandomGenerator;
@@ -45,6 +47,14 @@ struct GameState {
     uint32_t startTime = 0;
     uint32_t endTime = 0;
     float scrollOffset = 0.0f;
+    // For each character typed in the running attempt, when its key went
+    // down, in milliseconds of the attempt's clock: the first one at the time
+    // of the frame that took it in, each later one that plus the time
+    // between the two presses as the platform stamped them. Cleared when an
+    // attempt starts; the idle screen's byline has none.
+    std::vector<uint32_t> keyTimes;
+    // What the attempt's clock reads when the platform's stamps read 0.
+    uint32_t stampOffset = 0;
     CompletedAttempt completed;
     // When set, makes each new target text instead of buildTargetText.
     TargetMaker makeTarget;

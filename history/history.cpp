@@ -338,6 +338,20 @@ ResultRecord resultRecord(const CompletedAttempt& attempt, std::time_t now) {
             record.mistypedAt.push_back(static_cast<uint32_t>(i));
         }
     }
+    if (attempt.keyTimes.size() == attempt.targetText.size()) {
+        // A press stamped before the one it follows (or before the start)
+        // counts 0 ms, and the next one counts from the later of the two.
+        uint32_t previous = attempt.startTime;
+        for (const uint32_t time : attempt.keyTimes) {
+            const uint32_t interval = time - previous;
+            if (interval < 0x80000000u) {
+                record.intervals.push_back(interval);
+                previous = time;
+            } else {
+                record.intervals.push_back(0);
+            }
+        }
+    }
     return record;
 }
 

@@ -19,4 +19,7 @@ struct InputEvent {
     uint8_t pressed = 0;
     int32_t x = 0;
     int32_t y = 0;
+    // When the transition happened, in milliseconds of the platform's event
+    // clock (see InputSystem): differences are taken modulo 2^32.
+    uint32_t time = 0;
 };

@@ -25,9 +25,10 @@ class MouseFolding {
     // Adds the record's event, if it makes one, to `events`: one MOUSE_MOVE
     // per axis record, MOUSE_WHEEL (pressed) for a wheel record that moved,
     // a button transition; other offsets make none. Every event carries the
-    // totals after its record.
-    void fold(uint32_t offset, uint32_t data, std::vector<InputEvent>& events) {
+    // totals after its record, and the record's time.
+    void fold(uint32_t offset, uint32_t data, uint32_t time, std::vector<InputEvent>& events) {
         InputEvent event;
+        event.time = time;
         switch (offset) {
         case MOUSE_OFFSET_X:
             x = wrappingAdd(x, data);

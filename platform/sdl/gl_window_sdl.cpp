@@ -358,8 +358,10 @@ bool GlWindow::handleMessage() {
     SDL_FlushEvents(SDL_TEXTINPUT + 1, SDL_MOUSEMOTION - 1);
     SDL_FlushEvents(SDL_MOUSEWHEEL + 1, SDL_LASTEVENT);
 
+    // Window-system events (SDL_SYSWMEVENT) time the keystrokes: InputSystem
+    // takes them with the key events.
     SDL_Event event;
-    if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_SYSWMEVENT) <= 0) {
+    if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_WINDOWEVENT) <= 0) {
         return false;
     }
     if (event.type == SDL_QUIT) {

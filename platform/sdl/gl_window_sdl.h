@@ -57,8 +57,8 @@ class GlWindow {
     // Takes at most one waiting window-level event without blocking: the quit
     // request (or the close request of the window) sets `quit`; the window
     // gaining or losing the focus holds off or lets go the screen saver. Key
-    // and mouse events stay queued for InputSystem. True when an event was
-    // taken.
+    // and mouse events, and the window system's own events that time them,
+    // stay queued for InputSystem. True when an event was taken.
     bool handleMessage();
     void swapBuffers();
     // The drawing surface's size in pixels, now.

@@ -2,6 +2,8 @@
 
 #include "platform/sdl/key_code_table.h"
 
+#include <SDL_syswm.h>
+
 #include <algorithm>
 
 namespace {
@@ -28,7 +30,7 @@ bool isMotion(const InputRecord& record) {
 
 } // namespace
 
-void InputRecordQueue::add(const SDL_Event& event) {
+void InputRecordQueue::add(const SDL_Event& event, uint32_t time) {
     switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -37,16 +39,16 @@ void InputRecordQueue::add(const SDL_Event& event) {
         }
         const uint8_t key = keyCodeFromScancode(event.key.keysym.scancode);
         if (key != 0) {
-            addKeyboard({key, event.type == SDL_KEYDOWN ? 0x80 : 0});
+            addKeyboard({key, event.type == SDL_KEYDOWN ? 0x80 : 0, time});
         }
         return;
     }
     case SDL_MOUSEMOTION:
         if (event.motion.xrel != 0) {
-            addMouse({MOUSE_OFFSET_X, event.motion.xrel});
+            addMouse({MOUSE_OFFSET_X, event.motion.xrel, time});
         }
         if (event.motion.yrel != 0) {
-            addMouse({MOUSE_OFFSET_Y, event.motion.yrel});
+            addMouse({MOUSE_OFFSET_Y, event.motion.yrel, time});
         }
         return;
     case SDL_MOUSEWHEEL: {
@@ -55,14 +57,15 @@ void InputRecordQueue::add(const SDL_Event& event) {
             detents = -detents;
         }
         const int64_t amount = std::clamp<int64_t>(detents * WHEEL_DETENT, INT32_MIN, INT32_MAX);
-        addMouse({MOUSE_OFFSET_WHEEL, static_cast<int32_t>(amount)});
+        addMouse({MOUSE_OFFSET_WHEEL, static_cast<int32_t>(amount), time});
         return;
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         const int64_t offset = buttonOffset(event.button.button);
         if (offset >= 0) {
-            addMouse({static_cast<uint32_t>(offset), event.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0});
+            addMouse({static_cast<uint32_t>(offset), event.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0,
+                      time});
         }
         return;
     }
@@ -100,4 +103,53 @@ void InputRecordQueue::addMouse(InputRecord record) {
         }
     }
     mouse.push_back(record);
+}
+
+void EventTimes::noteSystemEvent(const SDL_Event& event) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    const SDL_SysWMmsg* message = event.syswm.msg;
+    if (message != nullptr && message->subsystem == SDL_SYSWM_X11) {
+        const XEvent& x = message->msg.x11.event;
+        if (x.type == KeyPress || x.type == KeyRelease) {
+            noteKeyEvent(x.type == KeyPress, static_cast<uint32_t>(x.xkey.time),
+                         event.syswm.timestamp);
+            return;
+        }
+    }
+#endif
+    (void)event;
+    keyDownLeft = false;
+    textLeft = false;
+    keyUpLeft = false;
+}
+
+void EventTimes::noteKeyEvent(bool press, uint32_t time, uint32_t sdlStamp) {
+    anchored = true;
+    serverTime = time;
+    stamp = sdlStamp;
+    keyDownLeft = press;
+    textLeft = press;
+    keyUpLeft = !press;
+}
+
+uint32_t EventTimes::timeOf(const SDL_Event& event) {
+    if (event.type == SDL_KEYDOWN && keyDownLeft) {
+        keyDownLeft = false;
+        return serverTime;
+    }
+    if (event.type == SDL_TEXTINPUT && textLeft) {
+        // The text follows its key down, if there is one.
+        textLeft = false;
+        keyDownLeft = false;
+        return serverTime;
+    }
+    if (event.type == SDL_KEYUP && keyUpLeft) {
+        keyUpLeft = false;
+        return serverTime;
+    }
+    // Not made of that X event: what follows is not either.
+    keyDownLeft = false;
+    textLeft = false;
+    keyUpLeft = false;
+    return anchored ? serverTime + (event.common.timestamp - stamp) : event.common.timestamp;
 }

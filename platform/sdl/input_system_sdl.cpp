@@ -71,6 +71,9 @@ bool InputSystem::createKeyboard(SDL_Window* window, bool exclusive) {
         return false;
     }
     keyboard = true;
+    // The X server's time of every key event comes with SDL's window-system
+    // events.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     // Typed characters come from key codes, or from the system's text input.
     if (systemText) {
         SDL_StartTextInput();
@@ -110,7 +113,9 @@ void InputSystem::releaseKeyboard() {
     keyboard = false;
     pending.keyboard.clear();
     pendingText.clear();
+    pendingTextTimes.clear();
     SDL_StopTextInput();
+    SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
 }
 
 void InputSystem::releaseMouse() {
@@ -159,37 +164,37 @@ void InputSystem::gatherEvents(bool focused) {
         return;
     }
     const uint32_t ownWindow = SDL_GetWindowID(focusWindow);
-    // Key events and typed text in the order they came, then the mouse.
-    const SDL_EventType ranges[2][2] = {{SDL_KEYDOWN, SDL_TEXTINPUT},
-                                        {SDL_MOUSEMOTION, SDL_MOUSEWHEEL}};
+    // Window-system, key, text and mouse events in the order they came: each
+    // X event comes just before the events SDL made of it.
     SDL_Event batch[64];
-    for (const auto& range : ranges) {
-        int count = 0;
-        while ((count = SDL_PeepEvents(batch, 64, SDL_GETEVENT, range[0], range[1])) > 0) {
-            for (int i = 0; i < count; ++i) {
-                const SDL_Event& event = batch[i];
-                if (focused && eventWindow(event) == ownWindow) {
-                    take(event);
-                }
+    int count = 0;
+    while ((count = SDL_PeepEvents(batch, 64, SDL_GETEVENT, SDL_SYSWMEVENT, SDL_MOUSEWHEEL)) > 0) {
+        for (int i = 0; i < count; ++i) {
+            const SDL_Event& event = batch[i];
+            if (event.type == SDL_SYSWMEVENT) {
+                eventTimes.noteSystemEvent(event);
+                continue;
+            }
+            const uint32_t time = eventTimes.timeOf(event);
+            if (focused && eventWindow(event) == ownWindow) {
+                take(event, time);
             }
         }
     }
 }
 
-void InputSystem::take(const SDL_Event& event) {
+void InputSystem::take(const SDL_Event& event, uint32_t time) {
     const bool mouseEvent = event.type >= SDL_MOUSEMOTION && event.type <= SDL_MOUSEWHEEL;
     if ((isKeyEvent(event) && keyboard) || (mouseEvent && mouse)) {
-        pending.add(event);
+        pending.add(event, time);
     }
     if (!keyboard || !systemText) {
         return;
     }
     if (event.type == SDL_TEXTINPUT) {
         appendTypedText(event.text.text, std::strlen(event.text.text), pendingText);
-        return;
-    }
-    // Text input leaves out Enter and Tab; held down, they repeat as text does.
-    if (event.type == SDL_KEYDOWN) {
+    } else if (event.type == SDL_KEYDOWN) {
+        // Text input leaves out Enter and Tab; held down, they repeat as text does.
         const SDL_Scancode key = event.key.keysym.scancode;
         if (key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER) {
             pendingText += '\n';
@@ -197,6 +202,7 @@ void InputSystem::take(const SDL_Event& event) {
             pendingText += '\t';
         }
     }
+    pendingTextTimes.resize(pendingText.size(), time);
 }
 
 void InputSystem::deliverRecords(bool focused) {
@@ -204,8 +210,10 @@ void InputSystem::deliverRecords(bool focused) {
     deliverKeyboard(focused);
     deliverMouse(focused);
     text.clear();
+    textTimes.clear();
     if (focused) {
         text.swap(pendingText);
+        textTimes.swap(pendingTextTimes);
     }
 }
 
@@ -214,7 +222,7 @@ void InputSystem::deliverKeyboard(bool focused) {
         return;
     }
     for (InputRecord& record : keyboardBuffer) {
-        record = InputRecord{0, 0};
+        record = InputRecord{0, 0, 0};
     }
     if (focused) {
         InputRecordQueue::take(pending.keyboard, keyboardBuffer, INPUT_BUFFER_RECORDS);
@@ -228,6 +236,7 @@ void InputSystem::deliverKeyboard(bool focused) {
         event.pressed = pressedBit(record.data);
         event.x = mouseX;
         event.y = mouseY;
+        event.time = record.time;
         events.push_back(event);
     }
 }
@@ -237,7 +246,7 @@ void InputSystem::deliverMouse(bool focused) {
         return;
     }
     for (InputRecord& record : mouseBuffer) {
-        record = InputRecord{NO_MOUSE_RECORD, 0};
+        record = InputRecord{NO_MOUSE_RECORD, 0, 0};
     }
     if (focused) {
         InputRecordQueue::take(pending.mouse, mouseBuffer, INPUT_BUFFER_RECORDS);
@@ -247,7 +256,7 @@ void InputSystem::deliverMouse(bool focused) {
         if (record.offset == NO_MOUSE_RECORD) {
             break;
         }
-        folding.fold(record.offset, static_cast<uint32_t>(record.data), events);
+        folding.fold(record.offset, static_cast<uint32_t>(record.data), record.time, events);
     }
     folding.finish(mouseDeltaX, mouseDeltaY, mouseDeltaWheel);
 }

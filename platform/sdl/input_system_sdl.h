@@ -31,9 +31,11 @@ class InputSystem {
     int32_t heldCount = 0;
     // With `systemText` set (before init): this frame's typed characters from
     // the system's text input, one byte each (key translation's rule), Enter
-    // as a line feed and Tab as a tab; key records are made all the same.
+    // as a line feed and Tab as a tab, and when the key of each went down;
+    // key records are made all the same.
     bool systemText = false;
     std::string text;
+    std::vector<uint32_t> textTimes;
     // The window whose input focus the devices follow; set while input is
     // started (init to shutdown).
     SDL_Window* focusWindow = nullptr;
@@ -46,6 +48,10 @@ class InputSystem {
     // Records and characters taken from SDL, not yet handed out.
     InputRecordQueue pending;
     std::string pendingText;
+    std::vector<uint32_t> pendingTextTimes;
+    // The time of every event, from the X server's key events where SDL
+    // passes them on (started with the keyboard).
+    EventTimes eventTimes;
 
     // Starts both devices on `window` (which needs SDL's video running); on
     // failure nothing is held. `instance` is unused here. `exclusive` grabs
@@ -59,20 +65,23 @@ class InputSystem {
     // (otherwise `state` keeps what it had), then recounts `heldCount`.
     void readState();
     // This frame's events: up to 16 keyboard records, then up to 16 mouse
-    // records, in the order they happened; and this frame's text.
+    // records, in the order they happened; and this frame's text. Times are
+    // milliseconds of the X server's clock on X11, of SDL_GetTicks elsewhere
+    // (see EventTimes).
     void poll();
     void shutdown();
 
     // The parts of poll. hasFocus: the window has SDL's keyboard focus.
-    // gatherEvents: hands SDL's queued key, text and mouse events to `take`
-    // (dropping them when `focused` is clear or they belong to another
-    // window). take: one event into `pending` records, or `pendingText`.
-    // deliverRecords: empties `events`, then when `focused` turns the oldest
-    // pending records of the held devices into events, and the pending text
-    // into `text`.
+    // gatherEvents: times SDL's queued key, text and mouse events by the
+    // window-system events among them and hands them to `take` (dropping them
+    // when `focused` is clear or they belong to another window). take: one
+    // event, which happened at `time`, into `pending` records, or
+    // `pendingText`. deliverRecords: empties `events`, then when `focused`
+    // turns the oldest pending records of the held devices into events, and
+    // the pending text into `text`.
     bool hasFocus() const;
     void gatherEvents(bool focused);
-    void take(const SDL_Event& event);
+    void take(const SDL_Event& event, uint32_t time);
     void deliverRecords(bool focused);
 
   private:

@@ -2,7 +2,14 @@
 
 #include "platform/win32/wide_text.h"
 
+#include <cstddef>
+
 namespace {
+
+// Key-down messages kept for records still to come, and records whose
+// messages are still to come: both far more than anyone types in a frame.
+const size_t KEY_PRESSES_KEPT = 4096;
+const size_t KEY_PRESSES_OWED = 16;
 
 const char WINDOW_CLASS_NAME[] = "brenwick";
 const wchar_t WIDE_WINDOW_CLASS_NAME[] = L"brenwick";
@@ -130,6 +137,7 @@ void GlWindow::create(int32_t width, int32_t height, int32_t bits, bool fullscre
     if (scale != 0 || coverDesktop) {
         becomeDpiAware();
     }
+    unicodeMessages = systemText;
 
     if (systemText) {
         // The same class as a Unicode one, so that WM_CHAR brings any character.
@@ -322,24 +330,101 @@ void GlWindow::destroy() {
     }
 }
 
+uint32_t keyCodeOfMessage(LPARAM lParam) {
+    const uint32_t scanCode = static_cast<uint32_t>((lParam >> 16) & 0xFF);
+    return (lParam & (LPARAM(1) << 24)) != 0 ? scanCode | 0x80 : scanCode;
+}
+
+void KeyPressTimes::noteMessage(uint32_t code, DWORD time) {
+    if (!owed.empty()) {
+        const bool late = owed.front() == code;
+        if (late) {
+            owed.pop_front();
+            return;
+        }
+        // Not the message that was owed: it will not come.
+        owed.clear();
+    }
+    if (pressed.size() >= KEY_PRESSES_KEPT) {
+        pressed.pop_front();
+    }
+    pressed.push_back({code, time});
+}
+
+bool KeyPressTimes::waiting(uint32_t code) const {
+    for (const Press& press : pressed) {
+        if (press.code == code) {
+            return true;
+        }
+    }
+    return false;
+}
+
+DWORD KeyPressTimes::recordTime(uint32_t code, DWORD stamp) {
+    for (size_t i = 0; i < pressed.size(); ++i) {
+        if (pressed[i].code == code) {
+            const DWORD time = pressed[i].time;
+            pressed.erase(pressed.begin(), pressed.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return time;
+        }
+    }
+    if (owed.size() < KEY_PRESSES_OWED) {
+        owed.push_back(code);
+    }
+    return stamp;
+}
+
+void KeyPressTimes::clear() {
+    pressed.clear();
+    owed.clear();
+}
+
+namespace {
+
+// Takes the thread's oldest waiting message with a number from `first` to
+// `last` (0 and 0 for any), as Unicode or not.
+bool takeMessage(bool unicode, UINT first, UINT last, MSG& message) {
+    return unicode ? PeekMessageW(&message, nullptr, first, last, PM_REMOVE) != 0
+                   : PeekMessageA(&message, nullptr, first, last, PM_REMOVE) != 0;
+}
+
+} // namespace
+
+void GlWindow::dispatch(bool unicode, MSG& message) {
+    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+        keyDownTime = message.time;
+        keyDownSeen = true;
+        // lParam bit 30: the key was down already, and this is a repeat.
+        if ((message.lParam & (LPARAM(1) << 30)) == 0) {
+            keyPresses.noteMessage(keyCodeOfMessage(message.lParam), message.time);
+        }
+    }
+    TranslateMessage(&message);
+    if (unicode) {
+        DispatchMessageW(&message);
+    } else {
+        DispatchMessageA(&message);
+    }
+}
+
 bool GlWindow::handleMessage() {
     MSG message;
-    const bool waiting = systemText ? PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)
-                                    : PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
-    if (!waiting) {
+    if (!takeMessage(systemText, 0, 0, message)) {
         return false;
     }
     if (message.message == WM_QUIT) {
         quit = 1;
         return true;
     }
-    TranslateMessage(&message);
-    if (systemText) {
-        DispatchMessageW(&message);
-    } else {
-        DispatchMessageA(&message);
-    }
+    dispatch(systemText, message);
     return true;
+}
+
+void GlWindow::takeKeyMessages() {
+    MSG message;
+    while (takeMessage(unicodeMessages, WM_KEYFIRST, WM_KEYLAST, message)) {
+        dispatch(unicodeMessages, message);
+    }
 }
 
 void GlWindow::swapBuffers() {
@@ -347,6 +432,11 @@ void GlWindow::swapBuffers() {
 }
 
 std::wstring GlWindow::receivedText;
+std::vector<DWORD> GlWindow::receivedTimes;
+KeyPressTimes GlWindow::keyPresses;
+DWORD GlWindow::keyDownTime = 0;
+bool GlWindow::keyDownSeen = false;
+bool GlWindow::unicodeMessages = false;
 
 LRESULT CALLBACK GlWindow::textWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -366,6 +456,7 @@ LRESULT CALLBACK GlWindow::textWindowProc(HWND window, UINT message, WPARAM wPar
     case WM_CHAR:
         // One UTF-16 unit: a character beyond it comes as two, a surrogate pair.
         receivedText += static_cast<wchar_t>(wParam);
+        receivedTimes.push_back(keyDownSeen ? keyDownTime : static_cast<DWORD>(GetMessageTime()));
         return 0;
     default:
         break;

@@ -60,8 +60,10 @@ void readRecords(IDirectInputDevice8A* device, DIDEVICEOBJECTDATA* records) {
 
 } // namespace
 
-void takeReceivedText(std::wstring& units, std::string& typed) {
+void takeReceivedText(std::wstring& units, std::vector<DWORD>& unitTimes, std::string& typed,
+                      std::vector<uint32_t>& typedTimes) {
     for (size_t i = 0; i < units.size(); ++i) {
+        const uint32_t time = i < unitTimes.size() ? unitTimes[i] : 0;
         uint32_t code = static_cast<uint16_t>(units[i]);
         if (code >= 0xD800 && code <= 0xDBFF && i + 1 < units.size()) {
             const uint32_t low = static_cast<uint16_t>(units[i + 1]);
@@ -75,9 +77,11 @@ void takeReceivedText(std::wstring& units, std::string& typed) {
             code >= 0xD800 && code <= 0xDFFF ? UNMATCHED_CHARACTER : typedCharacter(code);
         if (c != 0) {
             typed += c;
+            typedTimes.push_back(time);
         }
     }
     units.clear();
+    unitTimes.clear();
 }
 
 bool InputSystem::init(HINSTANCE instance, HWND window, bool exclusive) {
@@ -173,8 +177,9 @@ void InputSystem::poll() {
         pollMouse();
     }
     text.clear();
+    textTimes.clear();
     if (systemText) {
-        takeReceivedText(GlWindow::receivedText, text);
+        takeReceivedText(GlWindow::receivedText, GlWindow::receivedTimes, text, textTimes);
     }
 }
 
@@ -192,6 +197,13 @@ void InputSystem::pollKeyboard() {
         event.pressed = pressedBit(record.dwData);
         event.x = mouseX;
         event.y = mouseY;
+        event.time = record.dwTimeStamp;
+        if (event.pressed) {
+            if (!GlWindow::keyPresses.waiting(record.dwOfs)) {
+                GlWindow::takeKeyMessages();
+            }
+            event.time = GlWindow::keyPresses.recordTime(record.dwOfs, record.dwTimeStamp);
+        }
         events.push_back(event);
     }
 }
@@ -205,7 +217,7 @@ void InputSystem::pollMouse() {
         if (record.dwOfs == ALL_ONES) {
             break;
         }
-        folding.fold(record.dwOfs, record.dwData, events);
+        folding.fold(record.dwOfs, record.dwData, record.dwTimeStamp, events);
     }
     folding.finish(mouseDeltaX, mouseDeltaY, mouseDeltaWheel);
 }

@@ -22,8 +22,10 @@ const DWORD INPUT_BUFFER_RECORDS = 16;
 const DWORD DEVICE_BUFFER_RECORDS = 4096;
 
 // Turns the UTF-16 units of WM_CHAR messages into the game's one-byte
-// characters, appended to `typed`, and empties `units`.
-void takeReceivedText(std::wstring& units, std::string& typed);
+// characters, appended to `typed`, each with the time of its (first) unit
+// appended to `typedTimes`; empties `units` and `unitTimes`.
+void takeReceivedText(std::wstring& units, std::vector<DWORD>& unitTimes, std::string& typed,
+                      std::vector<uint32_t>& typedTimes);
 
 class InputSystem {
   public:
@@ -38,9 +40,11 @@ class InputSystem {
     int32_t heldCount = 0;
     // With `systemText` set (before init): this frame's typed characters,
     // one byte each (key translation's rule), from the WM_CHAR messages that
-    // the window took; key records are made all the same.
+    // the window took, and when the key of each went down; key records are
+    // made all the same.
     bool systemText = false;
     std::string text;
+    std::vector<uint32_t> textTimes;
     IDirectInput8A* directInput = nullptr;
     IDirectInputDevice8A* keyboard = nullptr;
     IDirectInputDevice8A* mouse = nullptr;
@@ -57,7 +61,10 @@ class InputSystem {
     void releaseKeyboard();
     // Immediate state of both devices into `state`, then `heldCount`.
     void readState();
-    // Buffered data of both devices into this frame's `events`.
+    // Buffered data of both devices into this frame's `events`. An event's
+    // `time` is in milliseconds of the system's tick count (GetTickCount): a
+    // key press's that of the window's key-down message for it, or else the
+    // record's dwTimeStamp.
     void poll();
     void shutdown();
 

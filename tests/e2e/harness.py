@@ -581,18 +581,39 @@ class Keyboard:
     def tap(self, *keys):
         self.xdotool("key", "--delay", "15", *keys)
 
-    def press_keycodes(self, keycodes):
+    def press_keycodes(self, keycodes, pauses=None):
         """Presses and releases each X key code in turn, through XTEST: the key
-        at that place, whatever the keyboard map says it types."""
+        at that place, whatever the keyboard map says it types; pauses[i]
+        seconds go before press i. Returns, for each press, the moments
+        (time.monotonic()) just before it was sent and just after the X server
+        had taken it."""
         display = Xlib.display.Display(self.env["DISPLAY"])
+        presses = []
         try:
-            for keycode in keycodes:
+            for index, keycode in enumerate(keycodes):
+                if pauses:
+                    time.sleep(pauses[index])
+                before = time.monotonic()
                 for kind in (Xlib.X.KeyPress, Xlib.X.KeyRelease):
                     Xlib.ext.xtest.fake_input(display, kind, keycode)
                     display.sync()
+                    if kind == Xlib.X.KeyPress:
+                        presses.append((before, time.monotonic()))
                     time.sleep(0.02)
         finally:
             display.close()
+        return presses
+
+    def type_with_pauses(self, text, pauses):
+        """Types lower-case letters and spaces as press_keycodes does, with
+        pauses[i] seconds before character i; returns the press moments."""
+        display = Xlib.display.Display(self.env["DISPLAY"])
+        try:
+            keycodes = [display.keysym_to_keycode(Xlib.XK.string_to_keysym(key_name(char)))
+                        for char in text]
+        finally:
+            display.close()
+        return self.press_keycodes(keycodes, pauses)
 
     def load_layout(self, symbols):
         """Gives every key the keysyms (without and with Shift, and AltGr) of

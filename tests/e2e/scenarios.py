@@ -11,6 +11,7 @@ its console (crlf for a Windows build).
 
 import argparse
 import contextlib
+import csv
 import os
 import re
 import shutil
@@ -418,13 +419,18 @@ def scenario_startup_failures(options):
 
 def scenario_held_up_typing(options):
     """Keystrokes typed fast while the frame loop is held up all arrive, in
-    order: 300 characters one millisecond apart during 1.5 s."""
+    order: 300 characters one millisecond apart during 1.5 s. Each keeps the
+    time its key went down: they are not bunched at the moment the program
+    went on."""
     words = 61
     target = " ".join(["abcd"] * words)
     held = target[:300]
     with Session(options, "held_up_typing", standard_files(dictionary=b"abcd\n")) as s:
-        s.start_program("%d\n" % words)
+        env = program_environment(s.display_name)
+        env["XDG_DATA_HOME"] = os.path.join(s.workdir, "data")
+        s.start_program("%d\n" % words, env=env)
         s.wait_for_window()
+        path = results_file_of(options, env)
         s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
         s.keyboard.hold("Escape")
         s.wait_for_screen(lambda shot: shot.lit_rows() == [TARGET_ROW]
@@ -435,11 +441,12 @@ def scenario_held_up_typing(options):
         try:
             started = time.monotonic()
             s.keyboard.type_fast(held)
+            typing_ms = (time.monotonic() - started) * 1000
             time.sleep(max(0.0, 1.5 - (time.monotonic() - started)))
         finally:
             s.program.let_go()
-        print("typed %d characters in %.2f s while the program was held up"
-              % (len(held), time.monotonic() - started))
+        print("typed %d characters in %.0f ms while the program was held up for %.2f s"
+              % (len(held), typing_ms, time.monotonic() - started))
 
         def typed_tail(shot):
             line = shot.read_line(TYPED_ROW).text
@@ -453,6 +460,21 @@ def scenario_held_up_typing(options):
         print("all %d characters arrived: %s wpm, no errors"
               % (len(target), speed_text(shot, "white")))
         s.close_and_check_exit()
+
+        [(intervals, _)] = recorded_keystrokes(path)
+        check(len(intervals) == len(target), "%d intervals for %d characters"
+              % (len(intervals), len(target)))
+        # Bunched, the held-up keys would all count 0 ms but the first.
+        typed = intervals[1:len(held)]
+        span = sum(typed)
+        print("the %d keys after the first were recorded over %d ms (xdotool took %.0f ms): "
+              "%d of them 0 ms apart, the longest gap %d ms"
+              % (len(typed), span, typing_ms, typed.count(0), max(typed)))
+        # About a millisecond each (the server counts whole milliseconds, so
+        # some are 0), none longer than a moment, and all within the typing.
+        check(typed.count(0) < len(typed) / 2 and max(typed) < 100
+              and len(typed) / 3 <= span <= typing_ms + 2,
+              "the held-up keys were not recorded as typed: %s" % typed)
 
 
 def program_apart(options, folder):
@@ -602,13 +624,61 @@ def results_file_of(options, env):
     return path
 
 
-def finish_attempt(s, typed):
-    """Escape, then `typed` over the target; returns the result screen."""
+def decode_keystrokes(field):
+    """The intervals (ms) and the mistyped positions of a keystrokes field, by
+    the README's definition: base 26 in letters, upper case for every digit
+    but the last, a '*' before the interval of a mistyped character."""
+    intervals, mistyped, value, marked = [], [], 0, False
+    for char in field:
+        if char == "*":
+            marked = True
+        elif "A" <= char <= "Z":
+            value = value * 26 + ord(char) - ord("A")
+        else:
+            check("a" <= char <= "z", "keystrokes %r: %r is no digit" % (field, char))
+            if marked:
+                mistyped.append(len(intervals))
+            intervals.append(value * 26 + ord(char) - ord("a"))
+            value, marked = 0, False
+    return intervals, mistyped
+
+
+def recorded_keystrokes(path):
+    """(intervals, mistyped positions) of each record of a results file."""
+    with open(path, newline="") as results:
+        rows = list(csv.reader(results))
+    column = rows[0].index("keystrokes")
+    return [decode_keystrokes(row[column]) for row in rows[1:]]
+
+
+def expect_press_intervals(intervals, presses, what):
+    """Each interval after the first is the time between the presses of its
+    character and the one before, to the millisecond: within the moments
+    measured around the two presses, give or take the millisecond that whole
+    milliseconds lose at either end."""
+    for k in range(1, len(presses)):
+        low = (presses[k][0] - presses[k - 1][1]) * 1000
+        high = (presses[k][1] - presses[k - 1][0]) * 1000
+        check(low - 2 <= intervals[k] <= high + 2,
+              "%s: character %d came %d ms after the one before, but its key went down "
+              "%.1f to %.1f ms after that one's (intervals %s)"
+              % (what, k, intervals[k], low, high, intervals))
+
+
+def finish_attempt(s, typed, pauses=None):
+    """Escape, then `typed` over the target, with pauses[i] seconds before
+    character i when given; returns the result screen, and the moments of the
+    presses when paused."""
     s.keyboard.hold("Escape")
     s.wait_for_screen(lambda shot: shot.lit_rows() == [TARGET_ROW], 10, "a new attempt")
-    s.keyboard.type_text(typed)
-    return s.wait_for_screen(lambda shot: SPEED_ROW in shot.lit_rows()
+    presses = None
+    if pauses:
+        presses = s.keyboard.type_with_pauses(typed, pauses)
+    else:
+        s.keyboard.type_text(typed)
+    shot = s.wait_for_screen(lambda shot: SPEED_ROW in shot.lit_rows()
                              and TARGET_ROW not in shot.lit_rows(), 10, "the result rows")
+    return (shot, presses) if pauses else shot
 
 
 def scenario_results_history(options):
@@ -627,7 +697,11 @@ def scenario_results_history(options):
         first = speed_text(shot, "white")
         expect_error_rows(shot, 1, len(target))
         percent = grid_text(shot.read_grid_row(PERCENT_ROW), PERCENT_COLUMN)[:-len("% error")]
-        second = speed_text(finish_attempt(s, target), "white")
+        # The second attempt is typed with known pauses: a long one before the
+        # first c, a shorter one before the second b.
+        pauses = [0.1, 0.05, 0.7, 0.05, 0.05, 0.05, 0.4, 0.05, 0.05]
+        shot, presses = finish_attempt(s, target, pauses)
+        second = speed_text(shot, "white")
         s.close_and_check_exit()
 
         with open(path, "rb") as results:
@@ -642,6 +716,17 @@ def scenario_results_history(options):
                   "record %r: expected %s wpm, %s%% error, mistyped %s as the window showed"
                   % (line, speed, error, mistyped))
         print("two records as the window showed them: %s and %s wpm" % (first, second))
+
+        (mistyped_intervals, mistyped), (intervals, none) = recorded_keystrokes(path)
+        check(len(mistyped_intervals) == len(intervals) == len(target)
+              and mistyped == [len(target) - 1] and not none and 0 < intervals[0] < 5000,
+              "keystrokes: expected %d intervals each, the first record's last one mistyped; "
+              "read %s" % (len(target), recorded_keystrokes(path)))
+        expect_press_intervals(intervals, presses, "keys typed with pauses")
+        gaps = ["%.1f" % ((later[0] + later[1] - earlier[0] - earlier[1]) * 500)
+                for earlier, later in zip(presses, presses[1:])]
+        print("keys pressed %s ms apart were recorded %s ms apart"
+              % (", ".join(gaps), ", ".join(str(interval) for interval in intervals[1:])))
 
         history = Program(program_command(options.program) + ["--history"], s.workdir,
                           env).start()
@@ -774,22 +859,28 @@ def scenario_system_keyboard(options):
     system (dead key, Latin-1, and beyond Latin-1 as a character no target
     holds) and the US labels without it."""
     cases = [
-        # The layout's characters: all match but the alpha, which cannot.
-        (["--keyboard", "system"], b"azqw\xea\xe9x\n", PLACES, 1, 7),
+        # The layout's characters: all match but the alpha, which cannot. The
+        # dead key (the fifth place) types nothing of its own.
+        (["--keyboard", "system"], b"azqw\xea\xe9x\n", PLACES, 1, [0, 1, 2, 3, 5, 6, 7]),
         # The US labels of the first four places.
-        ([], b"qwaz\n", PLACES[:4], 0, 4),
+        ([], b"qwaz\n", PLACES[:4], 0, [0, 1, 2, 3]),
     ]
-    for arguments, word, places, mismatches, length in cases:
+    for arguments, word, places, mismatches, typing_places in cases:
         name = "system_keyboard" if arguments else "us_keyboard"
+        length = len(typing_places)
         with Session(options, name, standard_files(dictionary=word)) as s:
             s.keyboard.load_layout("pc+fr")
             s.keyboard.map_keys({53: ("Greek_alpha", "Greek_ALPHA")})
-            s.start_program("1\n", command=program_command(options.program) + arguments)
+            env = program_environment(s.display_name)
+            env["XDG_DATA_HOME"] = os.path.join(s.workdir, "data")
+            s.start_program("1\n", env=env,
+                            command=program_command(options.program) + arguments)
             s.wait_for_window()
+            path = results_file_of(options, env)
             s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
             s.keyboard.hold("Escape")
             s.wait_for_screen(lambda shot: shot.lit_rows() == [TARGET_ROW], 10, "the target")
-            s.keyboard.press_keycodes(places)
+            presses = s.keyboard.press_keycodes(places)
             shot = s.wait_for_screen(lambda shot: SPEED_ROW in shot.lit_rows()
                                      and TARGET_ROW not in shot.lit_rows(), 10,
                                      "the attempt to end after %d key places" % len(places))
@@ -798,6 +889,12 @@ def scenario_system_keyboard(options):
             if mismatches:
                 expect_error_rows(shot, mismatches, length)
             s.close_and_check_exit()
+            # Each character has the time of the key that finished it.
+            [(intervals, _)] = recorded_keystrokes(path)
+            check(len(intervals) == length, "%s: %d intervals for %d characters"
+                  % (name, len(intervals), length))
+            expect_press_intervals(intervals, [presses[i] for i in typing_places], name)
+            print("%s: characters recorded %s ms apart" % (name, intervals[1:]))
     print("AZERTY places typed the layout's characters with --keyboard system, US labels "
           "without")
 

@@ -36,6 +36,7 @@ struct Frames {
     std::vector<InputEvent> events;
     // The system's typed text of the frame, with --keyboard system.
     const std::string* text = nullptr;
+    const std::vector<uint32_t>* textTimes = nullptr;
     bool endedEarly = false;
 
     Frames() {
@@ -46,12 +47,13 @@ struct Frames {
     void hold(int code) { state[code] = 0x80; }
     void release(int code) { state[code] = 0; }
     void press(int code) { events.push_back({code, 0x80, 0, 0}); }
+    void pressAt(int code, uint32_t time) { events.push_back({code, 0x80, 0, 0, time}); }
     void letGo(int code) { events.push_back({code, 0, 0, 0}); }
 
     // One frame: the log then holds just this frame's drawing.
     void frame() {
         resetGlRecorder();
-        const FrameInput input{state, events, text};
+        const FrameInput input{state, events, text, textTimes};
         endedEarly = attemptStep(game, input, font, random, fakeClock);
         if (!endedEarly)
             resultsStep(game, font);
@@ -432,6 +434,68 @@ TEST(Results, ZeroElapsedTimeIsDrawnLikeAnyValue) {
     fakeNow = 0;
     frames.frame();
     EXPECT_EQ(textOf(glyphsOnRow(drawnGlyphs(), 22)), "inf wpm");
+}
+
+TEST(KeystrokeTiming, EachCharacterKeepsTheTimeOfItsKeyNotOfItsFrame) {
+    TempFolder folder;
+    const std::string path = (folder.path / "results.csv").string();
+    Frames frames;
+    frames.history.keepIn(path);
+    fakeNow = 1000;
+    frames.startAttempt("abcdef");
+    // The platform's stamps have an origin of their own: the first character
+    // takes the clock of its frame, the others keep their stamps' distances.
+    fakeNow = 1400;
+    frames.pressAt(DIK_A, 70000);
+    frames.pressAt(DIK_B, 70120);
+    frames.frame();
+    // A frame held up for seconds takes in three keys typed apart.
+    fakeNow = 9000;
+    frames.pressAt(DIK_C, 70500);
+    frames.pressAt(DIK_D, 70501);
+    frames.pressAt(DIK_E, 70503);
+    frames.frame();
+    EXPECT_EQ(frames.game.keyTimes, (std::vector<uint32_t>{1400, 1520, 1900, 1901, 1903}));
+    const std::string text = "f";
+    const std::vector<uint32_t> textTimes = {70900};
+    frames.text = &text;
+    frames.textTimes = &textTimes;
+    frames.frame();
+    fakeNow = 9500;
+    frames.frame();
+    std::vector<ResultRecord> records;
+    parseRecords(fileContents(path), records);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].intervals, (std::vector<uint32_t>{400, 120, 380, 1, 2, 397}));
+    EXPECT_EQ(records[0].milliseconds, 8500);
+    // Escape starts the next attempt without times.
+    frames.hold(DIK_ESCAPE);
+    frames.frame();
+    EXPECT_TRUE(frames.game.keyTimes.empty());
+}
+
+TEST(KeystrokeTiming, IntervalsCountFromTheStartAndNeverBackwards) {
+    const struct {
+        uint32_t start;
+        std::vector<uint32_t> keyTimes;
+        std::vector<uint32_t> intervals;
+    } cases[] = {
+        {100, {150, 400}, {50, 250}},
+        {0xFFFFFFF0u, {0xFFFFFFFAu, 5}, {10, 11}}, // the clock wraps
+        // A press stamped before the start, or before the press it follows,
+        // counts 0 ms; the next one counts from the later of the two.
+        {1000, {990, 1010}, {0, 10}},
+        {0, {100, 90, 130}, {100, 0, 30}},
+        {0, {100}, {}}, // no time for every character: untimed
+    };
+    for (const auto& c : cases) {
+        CompletedAttempt attempt;
+        attempt.targetText = attempt.typedText =
+            std::string(c.intervals.empty() ? 2 : c.keyTimes.size(), 'x');
+        attempt.startTime = c.start;
+        attempt.keyTimes = c.keyTimes;
+        EXPECT_EQ(resultRecord(attempt, 0).intervals, c.intervals) << c.start;
+    }
 }
 
 } // namespace

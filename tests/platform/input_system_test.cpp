@@ -3,6 +3,7 @@
 #include "platform/sdl/key_code_table.h"
 
 #include <SDL_events.h>
+#include <SDL_syswm.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -65,7 +66,7 @@ class InputConversion : public ::testing::Test {
     // One frame: the events that arrived since the last one, then the poll.
     const std::vector<InputEvent>& frame(const std::vector<SDL_Event>& arrived = {}) {
         for (const SDL_Event& event : arrived) {
-            input.pending.add(event);
+            input.pending.add(event, 0);
         }
         input.deliverRecords(true);
         return input.events;
@@ -191,7 +192,7 @@ TEST_F(InputConversion, RecordsBeyondSixteenWaitForTheNextPoll) {
 }
 
 TEST_F(InputConversion, NoRecordsWhileTheWindowLacksFocus) {
-    input.pending.add(keyEvent(SDL_SCANCODE_A, true));
+    input.pending.add(keyEvent(SDL_SCANCODE_A, true), 0);
     input.deliverRecords(false);
     EXPECT_TRUE(input.events.empty());
     // Keystrokes made while the window had the focus are kept for later.
@@ -225,7 +226,7 @@ TEST_F(InputConversion, SystemTextArrivesInOrderWithEnterAndTabAndKeysStillCount
                                             textEvent("q")};
     // The US key labels: text input is not looked at.
     for (const SDL_Event& event : arrived) {
-        input.take(event);
+        input.take(event, 0);
     }
     input.deliverRecords(true);
     EXPECT_EQ(input.text, "");
@@ -235,7 +236,7 @@ TEST_F(InputConversion, SystemTextArrivesInOrderWithEnterAndTabAndKeysStillCount
     // does; the key records are made all the same.
     input.systemText = true;
     for (const SDL_Event& event : arrived) {
-        input.take(event);
+        input.take(event, 0);
     }
     input.deliverRecords(true);
     EXPECT_EQ(input.text, "a\xE9" + std::string(1, UNMATCHED_CHARACTER) + "\n\n\tq");
@@ -244,10 +245,50 @@ TEST_F(InputConversion, SystemTextArrivesInOrderWithEnterAndTabAndKeysStillCount
     EXPECT_EQ(input.text, "");
 }
 
+#if defined(SDL_VIDEO_DRIVER_X11)
+TEST(EventTimes, KeyAndTextEventsTakeTheServerTimeOfTheXKeyEventBeforeThem) {
+    EventTimes times;
+    const auto timeOf = [&times](SDL_Event event, uint32_t stamp) {
+        event.common.timestamp = stamp;
+        return times.timeOf(event);
+    };
+    // SDL's window-system event for an X event.
+    const auto xEvent = [&times](int type, uint32_t serverTime, uint32_t stamp) {
+        SDL_SysWMmsg message{};
+        message.subsystem = SDL_SYSWM_X11;
+        message.msg.x11.event.type = type;
+        message.msg.x11.event.xkey.time = serverTime;
+        SDL_Event event{};
+        event.type = SDL_SYSWMEVENT;
+        event.syswm.timestamp = stamp;
+        event.syswm.msg = &message;
+        times.noteSystemEvent(event);
+    };
+    EXPECT_EQ(timeOf(keyEvent(SDL_SCANCODE_A, true), 40), 40u); // no X key event yet
+    // SDL read these long after the server had them.
+    xEvent(KeyPress, 900000, 5000);
+    EXPECT_EQ(timeOf(keyEvent(SDL_SCANCODE_A, true), 5000), 900000u);
+    EXPECT_EQ(timeOf(textEvent("a"), 5000), 900000u);
+    xEvent(KeyRelease, 900080, 5000);
+    EXPECT_EQ(timeOf(keyEvent(SDL_SCANCODE_A, false), 5000), 900080u);
+    // Events not made of an X key event of their own (a second key down, text
+    // an input method sent later, events after other X events, the mouse)
+    // count on from the latest X key event by SDL's stamps.
+    xEvent(KeyPress, 900150, 5001);
+    EXPECT_EQ(timeOf(keyEvent(SDL_SCANCODE_B, true), 5001), 900150u);
+    EXPECT_EQ(timeOf(keyEvent(SDL_SCANCODE_C, true), 5011), 900160u);
+    EXPECT_EQ(timeOf(textEvent("b"), 5021), 900170u);
+    xEvent(KeyPress, 900200, 5050);
+    xEvent(FocusIn, 0, 5050);
+    EXPECT_EQ(timeOf(keyEvent(SDL_SCANCODE_D, true), 5060), 900210u);
+    EXPECT_EQ(timeOf(motion(1, 1), 5070), 900220u);
+}
+#endif
+
 TEST(InputRecordQueue, WaitingRecordsAreBounded) {
     InputRecordQueue queue;
     for (size_t i = 0; i < PENDING_RECORD_LIMIT + 10; ++i) {
-        queue.add(keyEvent(i % 2 == 0 ? SDL_SCANCODE_A : SDL_SCANCODE_B, i % 4 < 2));
+        queue.add(keyEvent(i % 2 == 0 ? SDL_SCANCODE_A : SDL_SCANCODE_B, i % 4 < 2), 0);
     }
     ASSERT_EQ(queue.keyboard.size(), PENDING_RECORD_LIMIT);
     // The oldest ten went: the queue starts with record 10 (A, down).
@@ -255,11 +296,11 @@ TEST(InputRecordQueue, WaitingRecordsAreBounded) {
     EXPECT_EQ(queue.keyboard.front().data, 0);
 
     // The mouse drops movement before buttons.
-    queue.add(button(SDL_BUTTON_RIGHT, true));
+    queue.add(button(SDL_BUTTON_RIGHT, true), 0);
     while (queue.mouse.size() < PENDING_RECORD_LIMIT) {
-        queue.add(motion(1, 0));
+        queue.add(motion(1, 0), 0);
     }
-    queue.add(button(SDL_BUTTON_LEFT, true));
+    queue.add(button(SDL_BUTTON_LEFT, true), 0);
     ASSERT_EQ(queue.mouse.size(), PENDING_RECORD_LIMIT);
     EXPECT_EQ(queue.mouse.front().offset, MOUSE_OFFSET_BUTTON0 + 1);
     EXPECT_EQ(queue.mouse.back().offset, MOUSE_OFFSET_BUTTON0);
@@ -275,7 +316,7 @@ TEST(InputSystemWithoutDevices, FailedInitLeavesFramesUntouched) {
     EXPECT_EQ(input.focusWindow, nullptr);
     input.state[DIK_ESCAPE] = 0x80; // left over from before: kept, and counted
     input.events.push_back(InputEvent{});
-    input.pending.add(keyEvent(SDL_SCANCODE_A, true));
+    input.pending.add(keyEvent(SDL_SCANCODE_A, true), 0);
     input.readState();
     input.poll();
     EXPECT_EQ(input.heldCount, 1);

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-DIDEVICEOBJECTDATA record(DWORD offset, DWORD data) {
+DIDEVICEOBJECTDATA record(DWORD offset, DWORD data, DWORD stamp) {
     DIDEVICEOBJECTDATA result = {};
     result.dwOfs = offset;
     result.dwData = data;
+    result.dwTimeStamp = stamp;
     return result;
 }
 
@@ -67,7 +68,7 @@ HRESULT FakeDevice::GetDeviceData(DWORD recordSize, LPDIDEVICEOBJECTDATA records
         // A device writes the four data fields; uAppData is the caller's.
         records[i].dwOfs = pending[i].dwOfs;
         records[i].dwData = pending[i].dwData;
-        records[i].dwTimeStamp = 1000 + i;
+        records[i].dwTimeStamp = pending[i].dwTimeStamp;
         records[i].dwSequence = 1 + i;
     }
     pending.erase(pending.begin(), pending.begin() + delivered);

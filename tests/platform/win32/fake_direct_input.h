@@ -110,5 +110,5 @@ class FakeDirectInput : public IDirectInput8A {
                                                LPDICONFIGUREDEVICESPARAMSA, DWORD, LPVOID) override;
 };
 
-// One buffered record as a device reports it.
-DIDEVICEOBJECTDATA record(DWORD offset, DWORD data);
+// One buffered record as a device reports it, stamped at `stamp`.
+DIDEVICEOBJECTDATA record(DWORD offset, DWORD data, DWORD stamp = 0);

@@ -302,6 +302,93 @@ TEST_F(InputWithFakes, SystemTextComesFromTheCharactersTheWindowTook) {
     EXPECT_EQ(input.text, "");
 }
 
+// Takes every message left in the thread's queue.
+void drainQueue() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+// lParam of a key message of the key with DirectInput code (scan code) `key`.
+LPARAM keyMessage(DWORD key) {
+    return static_cast<LPARAM>(key << 16 | 1);
+}
+
+TEST_F(InputWithFakes, KeyPressesTakeTheTimesOfTheirKeyMessages) {
+    drainQueue();
+    GlWindow::keyPresses.clear();
+    GlWindow window;
+    // A's message was taken by the frame loop; B's still waits when the
+    // device reports B (wine reads keys from the X server while the device
+    // is read); C's never came.
+    ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, 'A', keyMessage(DIK_A)));
+    ASSERT_TRUE(window.handleMessage());
+    const DWORD aPressed = GlWindow::keyDownTime;
+    Sleep(20);
+    ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, 'B', keyMessage(DIK_B)));
+    keyboard.pending = {record(DIK_A, 0x80, 50000), record(DIK_A, 0, 50010),
+                        record(DIK_B, 0x80, 50020), record(DIK_C, 0x80, 50030)};
+    mouse.pending = {record(DIMOFS_BUTTON0, 0x80, 50040)};
+    input.poll();
+    ASSERT_EQ(input.events.size(), 5u);
+    EXPECT_EQ(input.events[0].time, aPressed);
+    EXPECT_EQ(input.events[2].time, GlWindow::keyDownTime);
+    EXPECT_NE(aPressed, GlWindow::keyDownTime);
+    // Without a message, and for key-ups and the mouse: the record's stamp.
+    EXPECT_EQ(input.events[1].time, 50010u);
+    EXPECT_EQ(input.events[3].time, 50030u);
+    EXPECT_EQ(input.events[4].time, 50040u);
+    drainQueue();
+}
+
+TEST(KeyPressTimes, MessagesOfKeysTheDeviceMissedOrReportedFirstGo) {
+    KeyPressTimes times;
+    // The device missed A: its message goes with the next one matched.
+    times.noteMessage(DIK_A, 100);
+    times.noteMessage(DIK_B, 150);
+    times.noteMessage(DIK_B, 200);
+    EXPECT_EQ(times.recordTime(DIK_B, 1), 150u);
+    EXPECT_EQ(times.recordTime(DIK_A, 2), 2u);
+    // A's record came first, so its next message goes; a message of another
+    // key means an owed one is not coming.
+    times.noteMessage(DIK_A, 300);
+    EXPECT_EQ(times.recordTime(DIK_C, 3), 3u);
+    times.noteMessage(DIK_D, 400);
+    times.noteMessage(DIK_C, 500);
+    EXPECT_EQ(times.recordTime(DIK_B, 4), 200u);
+    EXPECT_FALSE(times.waiting(DIK_A));
+    EXPECT_EQ(times.recordTime(DIK_D, 5), 400u);
+    EXPECT_EQ(times.recordTime(DIK_C, 6), 500u);
+}
+
+TEST_F(InputWithFakes, TypedCharactersTakeTheTimeOfTheirKeyDownMessage) {
+    drainQueue();
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = GlWindow::textWindowProc;
+    windowClass.lpszClassName = L"tapquill-test-text";
+    RegisterClassW(&windowClass);
+    const HWND target = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0,
+                                        HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(target, nullptr);
+    GlWindow window;
+    window.systemText = true;
+    ASSERT_TRUE(PostMessageW(target, WM_KEYDOWN, 'E', keyMessage(DIK_E)));
+    while (window.handleMessage()) {
+    }
+    const DWORD pressed = GlWindow::keyDownTime;
+    // A character sent much later: wine gives each WM_CHAR the moment it was
+    // translated, a frame or more after the key.
+    Sleep(40);
+    ASSERT_TRUE(PostMessageW(target, WM_CHAR, L'x', 0));
+    ASSERT_TRUE(window.handleMessage());
+    input.systemText = true;
+    input.poll();
+    EXPECT_EQ(input.text, "ex");
+    EXPECT_EQ(input.textTimes, (std::vector<uint32_t>{pressed, pressed}));
+    DestroyWindow(target);
+    UnregisterClassW(windowClass.lpszClassName, nullptr);
+}
+
 TEST(InputWithoutDevices, FramesRunWithoutTouchingAnything) {
     InputSystem input;
     input.events.push_back(InputEvent{});
