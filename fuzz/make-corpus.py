@@ -208,9 +208,59 @@ def history_corpus():
     write("history", "empty.csv", b"")
 
 
+# Today's columns: language, source and the keystrokes' timing.
+HEADER_2 = (b"time,mode,words,characters,mismatches,milliseconds,wpm,error_percent,target,"
+            b"mistyped,language,source,keystrokes\r\n")
+
+
+def keystrokes(intervals, mistyped_at=()):
+    """The keystrokes field: base 26 in letters, the last digit lower-case,
+    '*' before a mistyped character."""
+    field = ""
+    for position, value in enumerate(intervals):
+        digits = []
+        while True:
+            digits.append(value % 26)
+            value //= 26
+            if value == 0:
+                break
+        field += "*" if position in mistyped_at else ""
+        field += "".join(chr(65 + d) for d in reversed(digits[1:])) + chr(97 + digits[0])
+    return field.encode("ascii")
+
+
+def timed_record(mode=b"words", words=b"2", language=b"en", source=b'""',
+                 intervals=(310, 180, 205, 160, 379), mistyped_at=(3,)):
+    return (b"2026-12-07T18:23:06+01:00," + mode + b"," + words +
+            b',5,1,1234,40.518639,20.000000,"ab cd","c>x",' + language + b"," + source + b"," +
+            keystrokes(intervals, mistyped_at) + b"\r\n")
+
+
+def timing_corpus():
+    write("history", "timed-records.csv", HEADER_2 + timed_record() +
+          timed_record(b"practice", language=b"de", intervals=(0, 25, 26, 675, 676)) +
+          timed_record(b"text", b"", b"", b'"/home/me/notes, %22draft%22.txt"') +
+          timed_record(b"verses", b"", b"", intervals=(120, 2**32 - 1, 1, 17576, 9)))
+    damaged = [keystrokes((1, 2, 3, 4)), keystrokes((1, 2, 3, 4, 5, 6), (3,)),
+               keystrokes((1, 2, 3, 4, 5), (1,)), keystrokes((1, 2, 3, 4, 5)),
+               b"EqEqEq*Eq*Eq", b"EqEqEq*EqE", b"EqEqEq*EqE7", b"EqEqEq*EqZZZZZZZZz",
+               b"EqEqEq**EqEq", b"*"]
+    body = timed_record()
+    start = body[:body.rindex(b",") + 1]
+    write("history", "damaged-keystrokes.csv",
+          HEADER_2 + b"".join(start + field + b"\r\n" for field in damaged))
+    write("history", "eleven-to-fourteen-fields.csv", RESULTS_HEADER + RECORD +
+          RECORD.replace(b"\r\n", b",en\r\n") + RECORD.replace(b"\r\n", b',en,""\r\n') +
+          timed_record() + timed_record().replace(b"\r\n", b",later\r\n"))
+    write("history", "old-file-to-upgrade.csv", RESULTS_HEADER + RECORD + b"\r\n" +
+          RESULTS_HEADER + RECORD.replace(b"\r\n", b"\n") + b"garbage,\r\r\n" +
+          RECORD[:-2] + b"x" * 300 + b"\r\n" + RECORD[:-2])
+
+
 if __name__ == "__main__":
     tga_corpus()
     bmp_corpus()
     pnm_corpus()
     words_corpus()
     history_corpus()
+    timing_corpus()

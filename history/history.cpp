@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <ostream>
 
@@ -369,7 +370,10 @@ std::string localTimeText(std::time_t now) {
     return text;
 }
 
-std::string formatRecord(const ResultRecord& record) {
+namespace {
+
+// The ten columns of 1.0.0, without a line end.
+std::string firstColumns(const ResultRecord& record) {
     std::string mistyped;
     for (const auto& pair : record.mistyped) {
         if (!mistyped.empty()) {
@@ -379,15 +383,24 @@ std::string formatRecord(const ResultRecord& record) {
         mistyped += '>';
         mistyped += pair.second;
     }
-    const bool words = wordMode(record.mode);
     return record.time + "," + modeName(record.mode) + "," +
-           (words ? std::to_string(record.wordCount) : "") + "," +
+           (wordMode(record.mode) ? std::to_string(record.wordCount) : "") + "," +
            std::to_string(record.targetText.size()) + "," + std::to_string(record.mismatches) +
            "," + std::to_string(record.milliseconds) + "," + record.speed + "," +
            record.errorPercentage + "," + quotedText(record.targetText) + "," +
-           quotedText(mistyped) + "," + (words ? record.language : "") + "," +
+           quotedText(mistyped);
+}
+
+} // namespace
+
+std::string formatRecord(const ResultRecord& record) {
+    return firstColumns(record) + "," + (wordMode(record.mode) ? record.language : "") + "," +
            quotedText(record.mode == AttemptMode::Text ? record.source : "") + "," +
            encodeKeystrokes(record.intervals, record.mistypedAt) + "\r\n";
+}
+
+std::string formatOldRecord(const ResultRecord& record) {
+    return firstColumns(record) + "\r\n";
 }
 
 bool parseRecord(const std::string& line, ResultRecord& record) {
@@ -491,6 +504,59 @@ size_t parseRecords(const std::string& text, std::vector<ResultRecord>& records)
     return damaged;
 }
 
+std::string upgradedLine(const std::string& line) {
+    size_t end = line.size();
+    if (end > 0 && line[end - 1] == '\n') {
+        --end;
+    }
+    if (end > 0 && line[end - 1] == '\r') {
+        --end;
+    }
+    std::vector<std::string> fields;
+    if (!splitFields(line.substr(0, end), fields) || fields.size() != FIELD_COUNT_1_0) {
+        return line;
+    }
+    return line.substr(0, end) + std::string(FIELD_COUNT - FIELD_COUNT_1_0, ',') + line.substr(end);
+}
+
+void ResultsUpgrade::operator()(const char* bytes, size_t size, bool end, std::string& out) {
+    const char* p = bytes;
+    const char* const stop = bytes + size;
+    while (p != stop) {
+        const char* feed = static_cast<const char*>(std::memchr(p, '\n', size_t(stop - p)));
+        const char* const next = feed != nullptr ? feed + 1 : stop;
+        // The header is looked at whole, whatever the limit.
+        const size_t limit = first ? std::max(longest, sizeof RESULTS_HEADER_1_0) : longest;
+        if (!overlong && pending.size() + size_t(next - p) > limit) {
+            out += pending;
+            pending.clear();
+            overlong = true;
+        }
+        if (overlong) {
+            out.append(p, next);
+        } else {
+            pending.append(p, next);
+        }
+        if (feed != nullptr) {
+            finishLine(out);
+        }
+        p = next;
+    }
+    if (end) {
+        finishLine(out);
+    }
+}
+
+void ResultsUpgrade::finishLine(std::string& out) {
+    if (!overlong && (first || !pending.empty())) {
+        out += first && pending == RESULTS_HEADER_1_0 ? std::string(RESULTS_HEADER)
+                                                      : upgradedLine(pending);
+    }
+    pending.clear();
+    overlong = false;
+    first = false;
+}
+
 void ResultsHistory::keepIn(std::string file) {
     keeping = true;
     path = std::move(file);
@@ -501,11 +567,22 @@ void ResultsHistory::record(const ResultRecord& result) {
         return;
     }
     std::string error;
+    FileUpgrade upgrade;
+    upgrade.oldFirstLine = RESULTS_HEADER_1_0;
+    upgrade.convert = ResultsUpgrade();
+    upgrade.backupSuffix = "-1.0.0";
+    upgrade.lineInOldFormat = formatOldRecord(result);
     if (path.empty()) {
         error = "cannot record results: no home folder to keep them in";
-    } else if (!appendToFile(path, RESULTS_HEADER, formatRecord(result), error)) {
+    } else if (!appendToFile(path, RESULTS_HEADER, formatRecord(result), error, &upgrade)) {
         error = "cannot record the result in \"" + path + "\": " + error;
     } else {
+        if (!upgrade.notMade.empty() && !warnedUpgrade) {
+            warnedUpgrade = true;
+            warnings << "tapquill: cannot upgrade \"" << path << "\" to this version's columns ("
+                     << upgrade.notMade << "): results are added in the old ones until it can be"
+                     << std::endl;
+        }
         return;
     }
     if (!warned) {

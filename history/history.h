@@ -19,7 +19,8 @@
 // as it was.
 //
 // Files written by 1.0.0 have only the first ten columns (and their header);
-// their records read all the same, without language, source or timing.
+// their records read all the same, without language, source or timing. The
+// first record added to such a file upgrades it (see ResultsHistory).
 #pragma once
 
 #include <cstdint>
@@ -93,6 +94,8 @@ std::string localTimeText(std::time_t now);
 
 // One line of the file, CR LF included.
 std::string formatRecord(const ResultRecord& record);
+// The line in the ten columns of 1.0.0: without language, source and timing.
+std::string formatOldRecord(const ResultRecord& record);
 // Reads one line (without or with its line end); false when it is not a
 // whole, consistent record.
 bool parseRecord(const std::string& line, ResultRecord& record);
@@ -105,8 +108,43 @@ bool isResultLine(const std::string& line);
 // lines that are not records (the header and empty lines aside).
 size_t parseRecords(const std::string& text, std::vector<ResultRecord>& records);
 
+// Lines longer than this are no record.
+constexpr size_t LONGEST_RESULT_LINE = size_t(16) << 20;
+
+// A line of a 1.0.0 file (with its line end, when it has one) as this
+// version's file holds it: a line of ten fields gets three empty ones before
+// its end, and reads as the same record; any other line (damaged, empty, or
+// not a record) stays as it is, and reads as what it was.
+std::string upgradedLine(const std::string& line);
+
+// Turns a whole 1.0.0 file into this version's, handed over piece by piece
+// (as FileUpgrade::convert, platform/files.h): its header becomes
+// RESULTS_HEADER and every other line upgradedLine. A line longer than
+// `longest` passes as it is, without being held.
+class ResultsUpgrade {
+  public:
+    explicit ResultsUpgrade(size_t longest = LONGEST_RESULT_LINE) : longest(longest) {}
+    void operator()(const char* bytes, size_t size, bool end, std::string& out);
+
+  private:
+    void finishLine(std::string& out);
+
+    size_t longest;
+    std::string pending;
+    bool overlong = false;
+    bool first = true;
+};
+
 // Appends finished attempts to the player's results file. A file that cannot
 // be written gets one warning, the first time; the game plays on.
+//
+// A file that starts with the header of 1.0.0 is upgraded first, once and
+// atomically (appendToFile): the old file is kept beside it as
+// results-1.0.0.csv (results-1.0.0-2.csv, ... when that name is taken), and
+// the new one has this version's header and every line as upgradedLine makes
+// it. When the upgrade cannot be made now (the file cannot be locked, the
+// disk is full), the record goes in the old columns, with one warning, so
+// that the file stays one format; the next record tries again.
 class ResultsHistory {
   public:
     explicit ResultsHistory(std::ostream& warnings) : warnings(warnings) {}
@@ -121,4 +159,5 @@ class ResultsHistory {
     bool keeping = false;
     std::string path;
     bool warned = false;
+    bool warnedUpgrade = false;
 };

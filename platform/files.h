@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,51 @@ std::vector<std::string> installedDataFolders();
 // folder when APPDATA is unset. "" when no home folder can be found.
 std::string resultsFilePath();
 
+// A one-time rewrite of a file written in an older format, made by
+// appendToFile before it appends. The file is read whole, in pieces, and
+// never held in memory at once.
+struct FileUpgrade {
+    // Files whose first bytes are exactly these are rewritten.
+    std::string oldFirstLine;
+    // Turns the old file's bytes into the new file's: called with each piece
+    // of the old file in order, then once with `end` set and no bytes; what
+    // it appends to `out` is written to the new file.
+    std::function<void(const char* bytes, size_t size, bool end, std::string& out)> convert;
+    // The copy of the old file is kept beside it as <stem><suffix><extension>
+    // (results.csv: results-1.0.0.csv for "-1.0.0"), or when that name is
+    // taken by another file, <stem><suffix>-2<extension> and so on.
+    std::string backupSuffix;
+    // Appended instead of the line when the file needs the rewrite but cannot
+    // have it now (it cannot be locked, or the disk is full): the line in the
+    // old format, so that the file stays one format.
+    std::string lineInOldFormat;
+    // Set to why, when the rewrite was due but could not be made.
+    std::string notMade;
+};
+
 // Appends `line` to the file at `path` in one write, so that programs
 // appending at once never mix their lines and a crash loses at most this one.
 // A missing file is created holding `firstLine` (it appears with it, all at
 // once), and missing folders are made, readable by their owner only. The
-// file's contents are never rewritten: when its last line lacks an end (a
-// crash, a hand edit), "\r\n" goes first so that `line` stands on its own.
+// file's contents are never rewritten, but for the upgrade below: when its
+// last line lacks an end (a crash, a hand edit), "\r\n" goes first so that
+// `line` stands on its own.
+//
+// With `upgrade`, a file that starts with its oldFirstLine is first rewritten
+// once, atomically: the new contents go to a temporary file of this process
+// beside it (.<name>.upgrade-<process id>) and are flushed to the disk, the
+// old file gets its second name (the backup: a hard link where the file
+// system has them, a copy otherwise), and the temporary file takes the old
+// file's place in one rename. A crash at any moment leaves the whole old file
+// or the whole new one at `path`, and at most a temporary file that nothing
+// reads. The file stays locked meanwhile; a program that waited for the lock
+// finds that `path` names another file by then, and appends to that one.
+//
 // False, with `error` saying why, when the file cannot be written.
 bool appendToFile(const std::string& path, const std::string& firstLine, const std::string& line,
-                  std::string& error);
+                  std::string& error, FileUpgrade* upgrade = nullptr);
+
+// For tests only: called, when set, after each step of an upgrade: 1 the new
+// contents written to the temporary file, 2 flushed to the disk, 3 the backup
+// made, 4 the new file in place.
+extern void (*fileUpgradeStepHook)(int step);

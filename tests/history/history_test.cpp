@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -189,6 +191,182 @@ TEST(ResultsFile, AppendsWholeLinesAfterOneHeaderAndWarnsOnceWhenItCannot) {
     nowhere.record(sampleRecord());
     EXPECT_EQ(warnings.str(),
               "tapquill: cannot record the result in \"" + blocked + "\": Is a directory\n");
+}
+
+// A file of 1.0.0 with every kind of line: records, lines cut short or
+// hand-made with other field counts, a line of today's columns, an empty
+// line, the header of a file joined to it, a line feed without a carriage
+// return, and a last record without its line end.
+std::string oldFile() {
+    const std::string record = formatOldRecord(sampleRecord());
+    const std::string body = record.substr(0, record.size() - 2);
+    return RESULTS_HEADER_1_0 + record + "garbage\r\n" + body.substr(0, 40) + "\r\n" + body +
+           ",extra\r\n" + formatRecord(sampleRecord()) + "\r\n" + RESULTS_HEADER_1_0 + body + "\n" +
+           "\"unclosed," + body + "\r\n" + body;
+}
+
+// What the upgrade makes of it: the header of today, and three empty fields
+// before the end of every line of ten fields.
+std::string upgradedOldFile() {
+    const std::string record = formatOldRecord(sampleRecord());
+    const std::string body = record.substr(0, record.size() - 2);
+    const std::string oldHeader = RESULTS_HEADER_1_0;
+    return RESULTS_HEADER + body + ",,,\r\n" + "garbage\r\n" + body.substr(0, 40) + "\r\n" + body +
+           ",extra\r\n" + formatRecord(sampleRecord()) + "\r\n" +
+           oldHeader.substr(0, oldHeader.size() - 2) + ",,,\r\n" + body + ",,,\n" + "\"unclosed," +
+           body + "\r\n" + body + ",,,";
+}
+
+std::vector<std::string> recordsOf(const std::string& text, size_t& damaged) {
+    std::vector<ResultRecord> records;
+    damaged = parseRecords(text, records);
+    std::vector<std::string> lines;
+    for (const ResultRecord& record : records) {
+        lines.push_back(formatRecord(record));
+    }
+    return lines;
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ResultsUpgrade, EveryLineKeepsItsBytesAndReadsAsBefore) {
+    const std::string old = oldFile();
+    // Handed over in pieces of any size, the file comes out the same.
+    for (const size_t piece : {size_t(1), size_t(2), size_t(7), size_t(64), old.size()}) {
+        ResultsUpgrade upgrade;
+        std::string out;
+        for (size_t at = 0; at < old.size(); at += piece) {
+            upgrade(old.data() + at, std::min(piece, old.size() - at), false, out);
+        }
+        upgrade(nullptr, 0, true, out);
+        EXPECT_EQ(out, upgradedOldFile()) << "pieces of " << piece;
+    }
+    // The same records, and the same lines that are none.
+    size_t damagedBefore = 0;
+    size_t damagedAfter = 0;
+    const auto before = recordsOf(old, damagedBefore);
+    EXPECT_EQ(before.size(), 4u);
+    EXPECT_EQ(damagedBefore, 4u);
+    EXPECT_EQ(recordsOf(upgradedOldFile(), damagedAfter), before);
+    EXPECT_EQ(damagedAfter, damagedBefore);
+
+    // A line longer than the longest record passes as it is, in pieces, even
+    // when it has ten fields.
+    const std::string longLine = "1,2,3,4,5,6,7,8,9," + std::string(150, 'x') + "\r\n";
+    const std::string text = std::string(RESULTS_HEADER_1_0) + longLine + "1,2,3,4,5,6,7,8,9,0\r\n";
+    ResultsUpgrade upgrade(100);
+    std::string out;
+    for (size_t at = 0; at < text.size(); at += 10) {
+        upgrade(text.data() + at, std::min<size_t>(10, text.size() - at), false, out);
+    }
+    upgrade(nullptr, 0, true, out);
+    EXPECT_EQ(out, RESULTS_HEADER + longLine + "1,2,3,4,5,6,7,8,9,0,,,\r\n");
+}
+
+TEST(ResultsFile, AFileOf100IsUpgradedOnceBesideACopyOfItself) {
+    TempFolder folder;
+    const std::string path = folder.write("results.csv", oldFile());
+    // --history only reads it.
+    std::ostringstream out;
+    std::ostringstream errors;
+    EXPECT_EQ(showHistory(path, 20, false, out, errors), 0);
+    EXPECT_NE(out.str().find("Last 4 of 4 attempts:"), std::string::npos) << out.str();
+    EXPECT_EQ(fileContents(path), oldFile());
+    EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"results.csv"});
+
+    // A file of the player's own under the backup's first name stays his.
+    folder.write("results-1.0.0.csv", "mine");
+    std::ostringstream warnings;
+    ResultsHistory history(warnings);
+    history.keepIn(path);
+    ResultRecord timed = sampleRecord();
+    timed.intervals = {300, 200, 100, 250, 120};
+    timed.mistypedAt = {3};
+    history.record(timed);
+    const std::string line = formatRecord(timed);
+    EXPECT_EQ(fileContents(path), upgradedOldFile() + "\r\n" + line);
+    EXPECT_EQ(fileContents((folder.path / "results-1.0.0-2.csv").string()), oldFile());
+    EXPECT_EQ(fileContents((folder.path / "results-1.0.0.csv").string()), "mine");
+    EXPECT_EQ(namesIn(folder.path), (std::vector<std::string>{"results-1.0.0-2.csv",
+                                                              "results-1.0.0.csv", "results.csv"}));
+    // Once only.
+    history.record(timed);
+    EXPECT_EQ(fileContents(path), upgradedOldFile() + "\r\n" + line + line);
+    EXPECT_EQ(namesIn(folder.path).size(), 3u);
+    EXPECT_EQ(warnings.str(), "");
+
+    // A file whose header was edited by hand is not the program's to rewrite.
+    std::string edited = oldFile();
+    edited[0] = 'T';
+    folder.write("edited.csv", edited);
+    ResultsHistory other(warnings);
+    other.keepIn((folder.path / "edited.csv").string());
+    other.record(timed);
+    EXPECT_EQ(fileContents((folder.path / "edited.csv").string()), edited + "\r\n" + line);
+    EXPECT_EQ(namesIn(folder.path).size(), 4u);
+}
+
+#ifndef _WIN32
+TEST(ResultsFile, AFileOf100ReachedByALinkIsUpgradedWhereItIs) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.path / "synced");
+    const std::string real = folder.write("synced/results.csv", oldFile());
+    const std::filesystem::path link = folder.path / "results.csv";
+    std::filesystem::create_symlink(real, link);
+    std::ostringstream warnings;
+    ResultsHistory history(warnings);
+    history.keepIn(link.string());
+    history.record(sampleRecord());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(fileContents(real), upgradedOldFile() + "\r\n" + formatRecord(sampleRecord()));
+    EXPECT_EQ(fileContents((folder.path / "synced" / "results-1.0.0.csv").string()), oldFile());
+    EXPECT_EQ(namesIn(folder.path), (std::vector<std::string>{"results.csv", "synced"}));
+}
+#endif
+
+TEST(ResultsFile, AnUpgradeThatCannotBeMadeLeavesTheOldColumnsAndWarnsOnce) {
+    TempFolder folder;
+    const std::string old = std::string(RESULTS_HEADER_1_0) + formatOldRecord(sampleRecord());
+    const std::string path = folder.write("results.csv", old);
+    // A folder where the new file would be written.
+    const std::filesystem::path blocker =
+        folder.path / (".results.csv.upgrade-" + std::to_string(getpid()));
+    std::filesystem::create_directory(blocker);
+    std::ostringstream warnings;
+    ResultsHistory history(warnings);
+    history.keepIn(path);
+    ResultRecord timed = sampleRecord();
+    timed.intervals = {300, 200, 100, 250, 120};
+    timed.mistypedAt = {3};
+    history.record(timed);
+    history.record(timed);
+    const std::string stillOld = old + formatOldRecord(timed) + formatOldRecord(timed);
+    EXPECT_EQ(fileContents(path), stillOld);
+    EXPECT_EQ(namesIn(folder.path).size(), 2u);
+    EXPECT_EQ(warnings.str().rfind(
+                  "tapquill: cannot upgrade \"" + path + "\" to this version's columns (", 0),
+              0u)
+        << warnings.str();
+    EXPECT_NE(warnings.str().find("): results are added in the old ones until it can be\n"),
+              std::string::npos)
+        << warnings.str();
+    EXPECT_EQ(warnings.str().find('\n'), warnings.str().size() - 1) << warnings.str();
+
+    // The next record, when it can, upgrades the file as it is by then.
+    std::filesystem::remove(blocker);
+    history.record(timed);
+    EXPECT_EQ(fileContents((folder.path / "results-1.0.0.csv").string()), stillOld);
+    size_t damaged = 0;
+    EXPECT_EQ(recordsOf(fileContents(path), damaged).size(), 4u);
+    EXPECT_EQ(fileContents(path).substr(fileContents(path).size() - formatRecord(timed).size()),
+              formatRecord(timed));
 }
 
 TEST(HistoryReport, ReadsTheFileLineByLineAndCountsWhatIsNoRecord) {
