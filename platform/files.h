@@ -15,6 +15,10 @@
 // directory".
 std::FILE* openRegularFile(const std::string& name, std::string* why = nullptr);
 
+// Standard input, read byte for byte: in binary mode on Windows, where it
+// would otherwise turn line ends and stop at byte 26.
+std::FILE* binaryStandardInput();
+
 // Whether anything (a file, a folder) exists under `name`.
 bool pathExists(const std::string& name);
 

@@ -153,6 +153,10 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+std::FILE* binaryStandardInput() {
+    return stdin;
+}
+
 std::string workingFolder() {
     std::string buffer(256, '\0');
     while (getcwd(&buffer[0], buffer.size()) == nullptr) {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
+#include <io.h>
 #include <sys/stat.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -152,6 +154,11 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     }
     const char last = folder.back();
     return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
+}
+
+std::FILE* binaryStandardInput() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    return stdin;
 }
 
 std::string workingFolder() {
