@@ -1,0 +1,50 @@
+#include "app/languages.h"
+
+const Language LANGUAGES[] = {
+    {"en", "English", "English"},
+    {"af", "Afrikaans", "Afrikaans"},
+    {"ca", "Catalan", "català"},
+    {"da", "Danish", "dansk"},
+    {"nl", "Dutch", "Nederlands"},
+    {"fi", "Finnish", "suomi"},
+    {"fr", "French", "français"},
+    {"de", "German", "Deutsch"},
+    {"id", "Indonesian", "Bahasa Indonesia"},
+    {"it", "Italian", "italiano"},
+    {"no", "Norwegian", "norsk"},
+    {"pt", "Portuguese", "português"},
+    {"es", "Spanish", "español"},
+    {"sv", "Swedish", "svenska"},
+};
+const size_t LANGUAGE_COUNT = sizeof LANGUAGES / sizeof LANGUAGES[0];
+
+const Language* findLanguage(const std::string& code) {
+    for (const Language& language : LANGUAGES) {
+        if (code == language.code)
+            return &language;
+    }
+    return nullptr;
+}
+
+std::string dictionaryFileName(const std::string& code) {
+    return code == DEFAULT_LANGUAGE ? "dictionary.dat" : "dictionary-" + code + ".dat";
+}
+
+std::string languageListText(bool utf8) {
+    std::string text;
+    for (const Language& language : LANGUAGES) {
+        text += std::string(language.code) + "  " + language.name;
+        if (utf8 && std::string(language.nativeName) != language.name)
+            text += std::string(" (") + language.nativeName + ")";
+        text += "\n";
+    }
+    return text;
+}
+
+std::string languageNames() {
+    std::string text;
+    for (const Language& language : LANGUAGES) {
+        text += std::string(text.empty() ? "" : ", ") + language.code + " " + language.name;
+    }
+    return text;
+}
