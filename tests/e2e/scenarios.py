@@ -563,7 +563,8 @@ def scenario_unzipped_program(options):
               % os.listdir(scratch))
         folder = os.path.join(scratch, folders[0])
         for text in ("README.txt", "LICENSE.txt", "DATA-LICENSES.txt",
-                     "Play with my keyboard layout.cmd", "Show my results.cmd"):
+                     "Play with my keyboard layout.cmd", "Show my results.cmd",
+                     "Play 10 words.cmd", "Play verses.cmd", "Practice.cmd"):
             with open(os.path.join(folder, text), "rb") as notes:
                 data = notes.read()
             check(b"\r\n" in data and b"\n" not in data.replace(b"\r\n", b""),
