@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <memory>
 
 #include "game/word_sources.h"
 #include "platform/files.h"
@@ -100,6 +101,19 @@ class TextCutter {
   public:
     explicit TextCutter(TextPieces& pieces) : pieces(pieces) {}
 
+    // A run of printable ASCII characters other than the space (at most a
+    // long paragraph's worth): the bulk of most texts, taken at once.
+    void run(const unsigned char* text, size_t size) {
+        if (pendingSpace)
+            paragraph += ' ';
+        pendingSpace = false;
+        lastWasReturn = false;
+        paragraph.append(reinterpret_cast<const char*>(text), size);
+        lineHasText = true;
+        if (paragraph.size() > LONG_PARAGRAPH)
+            cutFront(2 * TEXT_PIECE_LIMIT);
+    }
+
     void put(uint32_t code) {
         const bool afterReturn = lastWasReturn;
         lastWasReturn = false;
@@ -124,11 +138,11 @@ class TextCutter {
     // The text has ended.
     void finish() { endParagraph(); }
 
-  private:
     // A paragraph longer than this is cut while it is read, so that the one
     // being read never holds much more.
     static constexpr size_t LONG_PARAGRAPH = 4 * TEXT_PIECE_LIMIT;
 
+  private:
     void character(char c) {
         if (pendingSpace)
             paragraph += ' ';
@@ -231,19 +245,29 @@ class TextCutter {
     bool lastWasReturn = false;
 };
 
+// How many bytes from p are printable ASCII other than the space, at most
+// one long paragraph's worth.
+size_t asciiRun(const unsigned char* p, const unsigned char* end) {
+    const unsigned char* const stop =
+        end - p > ptrdiff_t(TextCutter::LONG_PARAGRAPH) ? p + TextCutter::LONG_PARAGRAPH : end;
+    const unsigned char* q = p;
+    while (q != stop && *q > ' ' && *q < 0x7F)
+        ++q;
+    return size_t(q - p);
+}
+
 // The length of the UTF-8 sequence at p (at most `left` bytes) and its
 // character; 0 when the bytes are no valid sequence, and -1 when they begin
 // one that `left` cuts short.
 int utf8Sequence(const unsigned char* p, size_t left, uint32_t& code) {
     const unsigned lead = p[0];
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    }
     int length = 0;
     unsigned low = 0x80;
     unsigned high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
         code = lead & 0x1F;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
@@ -270,43 +294,64 @@ int utf8Sequence(const unsigned char* p, size_t left, uint32_t& code) {
     return length;
 }
 
-// Whether the bytes are all UTF-8 (but for a last character cut in two,
-// when the text is cut short).
-bool validUtf8(const unsigned char* p, size_t size, bool cutShort) {
-    const unsigned char* const end = p + size;
-    while (p != end) {
-        // Runs of ASCII eight bytes at a time.
-        while (end - p >= 8) {
-            uint64_t eight;
-            std::memcpy(&eight, p, 8);
-            if ((eight & 0x8080808080808080u) != 0)
-                break;
-            p += 8;
-        }
-        if (p == end)
-            break;
-        uint32_t code = 0;
-        const int length = utf8Sequence(p, size_t(end - p), code);
-        if (length == -1)
-            return cutShort;
-        if (length == 0)
-            return false;
-        p += length;
-    }
-    return true;
-}
+// How the bytes are read: UTF-8 as a byte-order mark says (a byte that is no
+// UTF-8 is a character left out), UTF-8 as a guess (a byte that is no UTF-8
+// proves it wrong), UTF-16 either way round, or Latin-1.
+enum class Encoding { Utf8, GuessUtf8, Utf16Le, Utf16Be, Latin1 };
+constexpr size_t NOT_THIS_ENCODING = SIZE_MAX;
 
-void decodeUtf8(const unsigned char* p, size_t size, bool cutShort, TextCutter& cutter,
-                TextPieces& pieces) {
+// Decodes bytes in `encoding` for the cutter. Returns how many were used:
+// all but a last character cut short when `more` bytes follow; or
+// NOT_THIS_ENCODING.
+size_t decode(Encoding encoding, const unsigned char* p, size_t size, bool more, TextCutter& cutter,
+              TextPieces& pieces) {
+    const unsigned char* const start = p;
     const unsigned char* const end = p + size;
+    if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
+        const bool big = encoding == Encoding::Utf16Be;
+        const auto unitAt = [big](const unsigned char* q) {
+            return big ? uint32_t(q[0]) << 8 | q[1] : uint32_t(q[1]) << 8 | q[0];
+        };
+        for (; end - p >= 2; p += 2) {
+            const uint32_t unit = unitAt(p);
+            if (unit < 0xD800 || unit > 0xDFFF) {
+                cutter.put(unit);
+                continue;
+            }
+            if (unit <= 0xDBFF && end - p < 4 && more)
+                return size_t(p - start);
+            // A character beyond the first 65536, whole or not: no key types it.
+            if (unit <= 0xDBFF && end - p >= 4 && unitAt(p + 2) >= 0xDC00 &&
+                unitAt(p + 2) <= 0xDFFF)
+                p += 2;
+            ++pieces.leftOut;
+        }
+        if (p != end && !more) {
+            ++pieces.leftOut;
+            ++p;
+        }
+        return size_t(p - start);
+    }
     while (p != end) {
+        const size_t ascii = asciiRun(p, end);
+        if (ascii > 0) {
+            cutter.run(p, ascii);
+            p += ascii;
+            continue;
+        }
+        if (*p < 0x80 || encoding == Encoding::Latin1) {
+            const uint32_t byte = *p++;
+            const uint32_t windows = byte >= 0x80 && byte < 0xA0 ? WINDOWS_1252[byte - 0x80] : 0;
+            cutter.put(windows != 0 ? windows : byte);
+            continue;
+        }
         uint32_t code = 0;
         const int length = utf8Sequence(p, size_t(end - p), code);
-        if (length == -1 && cutShort)
-            return;
+        if (length == -1 && more)
+            break;
         if (length <= 0) {
-            // A byte that begins no character (after a byte-order mark said
-            // UTF-8): one character that cannot be typed.
+            if (encoding == Encoding::GuessUtf8)
+                return NOT_THIS_ENCODING;
             ++pieces.leftOut;
             ++p;
             continue;
@@ -314,39 +359,97 @@ void decodeUtf8(const unsigned char* p, size_t size, bool cutShort, TextCutter& 
         cutter.put(code);
         p += length;
     }
+    return size_t(p - start);
 }
 
-void decodeUtf16(const unsigned char* p, size_t size, bool bigEndian, bool cutShort,
-                 TextCutter& cutter, TextPieces& pieces) {
-    const auto unitAt = [&](size_t i) {
-        return bigEndian ? uint32_t(p[i]) << 8 | p[i + 1] : uint32_t(p[i + 1]) << 8 | p[i];
-    };
-    size_t i = 0;
-    for (; i + 1 < size; i += 2) {
-        const uint32_t unit = unitAt(i);
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (i + 3 >= size && cutShort)
-                return;
-            // A character beyond the first 65536, whole or not: none is typed.
-            if (i + 3 < size && unitAt(i + 2) >= 0xDC00 && unitAt(i + 2) <= 0xDFFF)
-                i += 2;
-            ++pieces.leftOut;
-        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            ++pieces.leftOut;
+// Where the text's bytes come from: a file, or bytes in memory; either can
+// be read again from the start. Reading stops at the reading limit.
+class ByteSource {
+  public:
+    // `endsShort`: the bytes in memory are the start of a longer text.
+    ByteSource(std::FILE* file, const std::string* memory, bool endsShort)
+        : cutShort(endsShort), file(file), memory(memory), endsShort(endsShort) {}
+
+    // Up to `size` bytes; 0 at the end of the text.
+    size_t read(unsigned char* buffer, size_t size) {
+        size_t got = 0;
+        const size_t want = std::min(size, left);
+        if (memory != nullptr) {
+            got = std::min(want, memory->size() - offset);
+            std::memcpy(buffer, memory->data() + offset, got);
         } else {
-            cutter.put(unit);
+            got = std::fread(buffer, 1, want, file);
+            readErrno = got < want && std::ferror(file) ? errno : readErrno;
         }
+        offset += got;
+        left -= got;
+        if (left == 0 && want > 0 && !cutShort)
+            cutShort = memory != nullptr ? offset < memory->size() : std::fgetc(file) != EOF;
+        return got;
     }
-    if (i < size && !cutShort)
-        ++pieces.leftOut;
+
+    bool restart() {
+        offset = 0;
+        left = WORD_SOURCE_BYTE_LIMIT;
+        cutShort = endsShort;
+        return memory != nullptr || std::fseek(file, 0, SEEK_SET) == 0;
+    }
+
+    size_t bytesRead() const { return offset; }
+
+    // The text goes on beyond the bytes read.
+    bool cutShort;
+    int readErrno = 0;
+
+  private:
+    std::FILE* file;
+    const std::string* memory;
+    const bool endsShort;
+    size_t offset = 0;
+    size_t left = WORD_SOURCE_BYTE_LIMIT;
+};
+
+// Decodes the whole source into `pieces`; false when the guess that it is
+// UTF-8 (made when no byte-order mark tells) was wrong.
+bool decodeAll(ByteSource& source, bool guess, TextPieces& pieces) {
+    pieces.clear();
+    TextCutter cutter(pieces);
+    // Room after a chunk for the start of a character cut in two.
+    constexpr size_t CAPACITY = WORD_SOURCE_CHUNK + 4;
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[CAPACITY]);
+    unsigned char* const p = buffer.get();
+    Encoding encoding = guess ? Encoding::GuessUtf8 : Encoding::Latin1;
+    size_t held = 0;
+    for (bool first = true;; first = false) {
+        const size_t got = source.read(p + held, CAPACITY - held);
+        held += got;
+        size_t start = 0;
+        if (first && held >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
+            encoding = Encoding::Utf8;
+            start = 3;
+        } else if (first && held >= 2 &&
+                   ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
+            encoding = p[0] == 0xFF ? Encoding::Utf16Le : Encoding::Utf16Be;
+            start = 2;
+        }
+        const size_t used =
+            decode(encoding, p + start, held - start, got > 0 || source.cutShort, cutter, pieces);
+        if (used == NOT_THIS_ENCODING)
+            return false;
+        // What was not used (the start of a character) goes to the front.
+        held -= start + used;
+        std::memmove(p, p + start + used, held);
+        if (got == 0)
+            break;
+    }
+    cutter.finish();
+    return true;
 }
 
-void decodeLatin1(const unsigned char* p, size_t size, TextCutter& cutter) {
-    for (size_t i = 0; i < size; ++i) {
-        const uint32_t byte = p[i];
-        const uint32_t windows = byte >= 0x80 && byte < 0xA0 ? WINDOWS_1252[byte - 0x80] : 0;
-        cutter.put(windows != 0 ? windows : byte);
-    }
+// Decodes the source as UTF-8, or when it is not, again as Latin-1.
+void decodeText(ByteSource& source, TextPieces& pieces) {
+    if (!decodeAll(source, true, pieces) && source.restart())
+        decodeAll(source, false, pieces);
 }
 
 } // namespace
@@ -375,6 +478,10 @@ bool TextPieces::beyondAscii() const {
                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
+void TextPieces::reserve(size_t size) {
+    text.reserve(size);
+}
+
 void TextPieces::clear() {
     text.clear();
     position = 0;
@@ -387,19 +494,9 @@ void TextPieces::add(const char* piece, size_t size) {
 }
 
 void cutText(const char* bytes, size_t size, bool cutShort, TextPieces& pieces) {
-    pieces.clear();
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes);
-    TextCutter cutter(pieces);
-    if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
-        decodeUtf8(p + 3, size - 3, cutShort, cutter, pieces);
-    } else if (size >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
-        decodeUtf16(p + 2, size - 2, p[0] == 0xFE, cutShort, cutter, pieces);
-    } else if (validUtf8(p, size, cutShort)) {
-        decodeUtf8(p, size, cutShort, cutter, pieces);
-    } else {
-        decodeLatin1(p, size, cutter);
-    }
-    cutter.finish();
+    const std::string memory(bytes, size);
+    ByteSource source(nullptr, &memory, cutShort);
+    decodeText(source, pieces);
 }
 
 std::string textName(const std::string& name) {
@@ -414,37 +511,45 @@ bool loadText(const std::string& name, TextPieces& pieces, std::string& error) {
         error = "cannot read " + textName(name) + ": " + why;
         return false;
     }
-    // The whole text (up to the limit) in memory, read a chunk at a time.
-    std::string bytes;
-    bool cutShort = false;
+    // Standard input cannot be read twice: what the reading limit lets in is
+    // kept, in case it turns out not to be UTF-8. A file is read again.
+    std::string memory;
+    bool endsShort = false;
     int readErrno = 0;
-    for (;;) {
-        const size_t had = bytes.size();
-        const size_t want = std::min(WORD_SOURCE_CHUNK * 16, WORD_SOURCE_BYTE_LIMIT - had);
-        bytes.resize(had + want);
-        const size_t got = std::fread(&bytes[had], 1, want, file);
-        bytes.resize(had + got);
-        if (got < want) {
-            readErrno = errno;
-            break;
+    if (standardInput) {
+        std::unique_ptr<char[]> chunk(new char[WORD_SOURCE_CHUNK]);
+        size_t got = 0;
+        while (
+            memory.size() < WORD_SOURCE_BYTE_LIMIT &&
+            (got = std::fread(chunk.get(), 1,
+                              std::min(WORD_SOURCE_CHUNK, WORD_SOURCE_BYTE_LIMIT - memory.size()),
+                              file)) > 0) {
+            memory.append(chunk.get(), got);
         }
-        if (bytes.size() == WORD_SOURCE_BYTE_LIMIT) {
-            cutShort = std::fgetc(file) != EOF;
-            break;
-        }
+        readErrno = errno;
+        endsShort = memory.size() == WORD_SOURCE_BYTE_LIMIT && std::fgetc(file) != EOF;
+    } else {
+        // The pieces take about as many bytes as the file: room for them at once.
+        const long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+        std::fseek(file, 0, SEEK_SET);
+        pieces.reserve(size < 0 ? WORD_SOURCE_BYTE_LIMIT
+                                : std::min(size_t(size) + 1, WORD_SOURCE_BYTE_LIMIT));
     }
+    ByteSource source(standardInput ? nullptr : file, standardInput ? &memory : nullptr, endsShort);
+    if (std::ferror(file) == 0)
+        decodeText(source, pieces);
     const bool failed = std::ferror(file) != 0;
+    readErrno = source.readErrno != 0 ? source.readErrno : readErrno;
     if (!standardInput)
         std::fclose(file);
     if (failed) {
         error = "cannot read " + textName(name) + ": " + std::strerror(readErrno);
         return false;
     }
-    if (bytes.empty()) {
+    if (source.bytesRead() == 0) {
         error = textName(name) + " is empty";
         return false;
     }
-    cutText(bytes.data(), bytes.size(), cutShort, pieces);
     if (pieces.empty()) {
         error = textName(name) + " holds nothing that can be typed";
         return false;

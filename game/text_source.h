@@ -27,6 +27,7 @@ class TextPieces {
     bool beyondAscii() const;
 
     void clear();
+    void reserve(size_t size);
     // Adds a piece (not empty; it holds no zero byte).
     void add(const char* piece, size_t size);
     size_t size() const { return text.size(); }
