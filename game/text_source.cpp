@@ -366,9 +366,10 @@ size_t decode(Encoding encoding, const unsigned char* p, size_t size, bool more,
 // be read again from the start. Reading stops at the reading limit.
 class ByteSource {
   public:
-    // `endsShort`: the bytes in memory are the start of a longer text.
-    ByteSource(std::FILE* file, const std::string* memory, bool endsShort)
-        : cutShort(endsShort), file(file), memory(memory), endsShort(endsShort) {}
+    // A file read from `start`, or bytes in memory (`endsShort`: the start of
+    // a longer text).
+    ByteSource(std::FILE* file, long start, const std::string* memory, bool endsShort)
+        : cutShort(endsShort), file(file), start(start), memory(memory), endsShort(endsShort) {}
 
     // Up to `size` bytes; 0 at the end of the text.
     size_t read(unsigned char* buffer, size_t size) {
@@ -392,7 +393,7 @@ class ByteSource {
         offset = 0;
         left = WORD_SOURCE_BYTE_LIMIT;
         cutShort = endsShort;
-        return memory != nullptr || std::fseek(file, 0, SEEK_SET) == 0;
+        return memory != nullptr || std::fseek(file, start, SEEK_SET) == 0;
     }
 
     size_t bytesRead() const { return offset; }
@@ -403,6 +404,7 @@ class ByteSource {
 
   private:
     std::FILE* file;
+    const long start;
     const std::string* memory;
     const bool endsShort;
     size_t offset = 0;
@@ -495,7 +497,7 @@ void TextPieces::add(const char* piece, size_t size) {
 
 void cutText(const char* bytes, size_t size, bool cutShort, TextPieces& pieces) {
     const std::string memory(bytes, size);
-    ByteSource source(nullptr, &memory, cutShort);
+    ByteSource source(nullptr, 0, &memory, cutShort);
     decodeText(source, pieces);
 }
 
@@ -505,18 +507,24 @@ std::string textName(const std::string& name) {
 
 bool loadText(const std::string& name, TextPieces& pieces, std::string& error) {
     const bool standardInput = name == "-";
+    bool regularFile = !standardInput;
     std::string why;
-    std::FILE* file = standardInput ? binaryStandardInput() : openRegularFile(name, &why);
+    std::FILE* file =
+        standardInput ? binaryStandardInput(regularFile) : openRegularFile(name, &why);
     if (file == nullptr) {
         error = "cannot read " + textName(name) + ": " + why;
         return false;
     }
-    // Standard input cannot be read twice: what the reading limit lets in is
-    // kept, in case it turns out not to be UTF-8. A file is read again.
+    // A file (standard input too, when it is one) is read again from where
+    // it started when it turns out not to be UTF-8. Anything else cannot be:
+    // what the reading limit lets in is kept.
+    const long start = regularFile ? std::ftell(file) : -1;
     std::string memory;
     bool endsShort = false;
     int readErrno = 0;
-    if (standardInput) {
+    if (start < 0) {
+        // Room for all the reading limit lets in: only what is read takes memory.
+        memory.reserve(WORD_SOURCE_BYTE_LIMIT);
         std::unique_ptr<char[]> chunk(new char[WORD_SOURCE_CHUNK]);
         size_t got = 0;
         while (
@@ -528,14 +536,15 @@ bool loadText(const std::string& name, TextPieces& pieces, std::string& error) {
         }
         readErrno = errno;
         endsShort = memory.size() == WORD_SOURCE_BYTE_LIMIT && std::fgetc(file) != EOF;
+        pieces.reserve(memory.size() + 1);
     } else {
         // The pieces take about as many bytes as the file: room for them at once.
-        const long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
-        std::fseek(file, 0, SEEK_SET);
-        pieces.reserve(size < 0 ? WORD_SOURCE_BYTE_LIMIT
-                                : std::min(size_t(size) + 1, WORD_SOURCE_BYTE_LIMIT));
+        const long end = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+        std::fseek(file, start, SEEK_SET);
+        pieces.reserve(end < start ? WORD_SOURCE_BYTE_LIMIT
+                                   : std::min(size_t(end - start) + 1, WORD_SOURCE_BYTE_LIMIT));
     }
-    ByteSource source(standardInput ? nullptr : file, standardInput ? &memory : nullptr, endsShort);
+    ByteSource source(start < 0 ? nullptr : file, start, start < 0 ? &memory : nullptr, endsShort);
     if (std::ferror(file) == 0)
         decodeText(source, pieces);
     const bool failed = std::ferror(file) != 0;

@@ -153,7 +153,9 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-std::FILE* binaryStandardInput() {
+std::FILE* binaryStandardInput(bool& regularFile) {
+    struct stat status {};
+    regularFile = fstat(fileno(stdin), &status) == 0 && S_ISREG(status.st_mode);
     return stdin;
 }
 

@@ -156,8 +156,10 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
 }
 
-std::FILE* binaryStandardInput() {
+std::FILE* binaryStandardInput(bool& regularFile) {
     _setmode(_fileno(stdin), _O_BINARY);
+    struct _stat status {};
+    regularFile = _fstat(_fileno(stdin), &status) == 0 && S_ISREG(status.st_mode);
     return stdin;
 }
 
