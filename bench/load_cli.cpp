@@ -4,9 +4,10 @@
 //   tq_load touch MIB   (writes MIB mebibytes of fresh memory: the cost of
 //                        first touches on this machine)
 // With --memory first, it prints the peak resident set (Linux) before and
-// after the load in KiB, the number of entries or pictures loaded, the size of
-// one string object, and for the word sources the list's room and the bytes
-// of the entries' text: "before after entries string-bytes [room text-bytes]".
+// after the load in KiB, the number of entries or pictures loaded (for a
+// text, the bytes of its pieces), the size of one string object, and for the
+// word sources the list's room and the bytes of the entries' text:
+// "before after entries string-bytes [room text-bytes]".
 #include <stb/stb_image.h>
 
 #include <cstdio>
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
-        loaded = pieces.size();
+        loaded = pieces.bytes();
     } else if (mode == "image") {
         Image image;
         image.loadFile(file);

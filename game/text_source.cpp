@@ -234,7 +234,7 @@ class TextCutter {
     void emit(size_t start, size_t size) {
         // The kept text stops at the reading limit, whatever the encoding
         // made of the bytes.
-        if (pieces.size() + size + 1 <= WORD_SOURCE_BYTE_LIMIT)
+        if (pieces.bytes() + size + 1 <= WORD_SOURCE_BYTE_LIMIT)
             pieces.add(paragraph.data() + start, size);
     }
 

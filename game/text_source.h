@@ -30,7 +30,8 @@ class TextPieces {
     void reserve(size_t size);
     // Adds a piece (not empty; it holds no zero byte).
     void add(const char* piece, size_t size);
-    size_t size() const { return text.size(); }
+    // The bytes the pieces take, each with one byte more to end it.
+    size_t bytes() const { return text.size(); }
 
   private:
     // The pieces back to back, each followed by a zero byte (which no piece

@@ -222,7 +222,7 @@ TEST(TextPieces, OnlyTheStartOfAHugeFileIsReadAndItsEncodingSurvivesTheCut) {
     std::string error;
     ASSERT_TRUE(loadText(path, pieces, error)) << error;
     EXPECT_EQ(pieces.leftOut, 0u);
-    EXPECT_LE(pieces.size(), WORD_SOURCE_BYTE_LIMIT);
+    EXPECT_LE(pieces.bytes(), WORD_SOURCE_BYTE_LIMIT);
     std::string target;
     pieces.next(target);
     EXPECT_EQ(target.substr(0, 3), "a\xE9\xE9");
