@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/data_files.h"
+#include "app/languages.h"
 #include "app/options.h"
 #include "app/program.h"
 #include "history/history_report.h"
@@ -43,6 +44,10 @@ int main(int argc, char** argv) {
     }
     if (options.version) {
         std::fputs(versionText().c_str(), stdout);
+        return 0;
+    }
+    if (options.listLanguages) {
+        std::fputs(languageListText(useUtf8Output()).c_str(), stdout);
         return 0;
     }
     if (options.showHistory) {

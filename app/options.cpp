@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "app/languages.h"
+
 #ifndef TAPQUILL_VERSION
 #error "TAPQUILL_VERSION must name the program's version"
 #endif
@@ -58,10 +60,44 @@ bool scaleValue(const std::string& text, int32_t& scale) {
     return true;
 }
 
+// Whether arguments[i] is the option `name` with a value, given as
+// "--name VALUE" or "--name=VALUE": sets `value` ("" when none follows) and
+// steps `i` over it.
+bool optionWithValue(const std::vector<std::string>& arguments, size_t& i, const std::string& name,
+                     std::string& value) {
+    const std::string& argument = arguments[i];
+    if (argument.rfind(name + "=", 0) == 0) {
+        value = argument.substr(name.size() + 1);
+        return true;
+    }
+    if (argument != name)
+        return false;
+    value = i + 1 < arguments.size() ? arguments[++i] : std::string();
+    return true;
+}
+
+const char* const PLAY_OPTIONS[] = {"", "--words", "--verses", "--text"};
+
+// Chooses what to type; false, with the error set, when a choice was made
+// already.
+bool choosePlay(Options& options, Options::Play play) {
+    if (options.play != Options::Play::Ask) {
+        const std::string earlier = PLAY_OPTIONS[int(options.play)];
+        const std::string later = PLAY_OPTIONS[int(play)];
+        options.error = pointToHelp(earlier == later ? earlier + " is given twice"
+                                                     : earlier + " and " + later +
+                                                           " cannot go together: choose one");
+        return false;
+    }
+    options.play = play;
+    return true;
+}
+
 } // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments) {
     Options options;
+    std::string value;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help") {
@@ -83,6 +119,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                 return options;
             }
             options.systemKeyboard = layout == "system";
+            options.keyboardGiven = true;
         } else if (argument == "--scale" || argument.rfind("--scale=", 0) == 0 ||
                    argument == "--fullscreen") {
             if (argument == "--fullscreen") {
@@ -105,6 +142,42 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             if (options.fullscreen && options.windowScale != 0) {
                 options.error = pointToHelp("--scale and --fullscreen cannot be used together");
                 return options;
+            }
+        } else if (optionWithValue(arguments, i, "--words", value)) {
+            // Validated as the console's answer is: it must start with a digit.
+            if (value.empty() || value[0] < '0' || value[0] > '9') {
+                options.error = pointToHelp("--words takes a number of words" +
+                                            (value.empty() ? "" : ", not \"" + value + "\""));
+                return options;
+            }
+            if (!choosePlay(options, Options::Play::Words))
+                return options;
+            options.wordsAnswer = value;
+        } else if (argument == "--verses") {
+            if (!choosePlay(options, Options::Play::Verses))
+                return options;
+        } else if (optionWithValue(arguments, i, "--text", value)) {
+            if (value.empty()) {
+                options.error = pointToHelp("--text takes a file name, or - for standard input");
+                return options;
+            }
+            if (!choosePlay(options, Options::Play::Text))
+                return options;
+            options.textFile = value;
+        } else if (optionWithValue(arguments, i, "--language", value)) {
+            for (char& c : value) {
+                c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+            }
+            if (value == "list") {
+                options.listLanguages = true;
+            } else if (findLanguage(value) == nullptr) {
+                options.error = (value.empty() ? std::string("--language takes a language code")
+                                               : "unknown language \"" + value + "\"") +
+                                " (see tapquill --language list)";
+                return options;
+            } else {
+                options.language = findLanguage(value)->code;
+                options.languageGiven = true;
             }
         } else if (argument == "--history" || argument.rfind("--history=", 0) == 0) {
             options.showHistory = true;
@@ -130,6 +203,12 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             return options;
         }
     }
+    // The verses and the player's text have no word list to choose.
+    if (options.languageGiven &&
+        (options.play == Options::Play::Verses || options.play == Options::Play::Text)) {
+        options.error = pointToHelp(std::string("--language is for words, not for ") +
+                                    PLAY_OPTIONS[int(options.play)]);
+    }
     return options;
 }
 
@@ -141,6 +220,14 @@ std::string usageText(const std::string& dataPlaces, const std::string& resultsF
            "read your speed in words per minute. Close the window to quit.\n"
            "\n"
            "Options:\n"
+           "  --words N       answer the question on the command line: N words a line\n"
+           "  --verses        answer it with Bible verses\n"
+           "  --language CODE words of another language's list (see --language list),\n"
+           "                  typed with --keyboard system unless --keyboard us is given\n"
+           "  --language list list the languages and their codes, then exit\n"
+           "  --text FILE     type your own text instead: each line to type is the next\n"
+           "                  paragraph of FILE (UTF-8, UTF-16 or Latin-1), from the first;\n"
+           "                  - reads standard input\n"
            "  --history [N]   show the last N results (20 unless given), your best, your\n"
            "                  trend and the keys you miss most, then exit\n"
            "  --no-history    play without reading or writing the results file\n"
@@ -148,7 +235,8 @@ std::string usageText(const std::string& dataPlaces, const std::string& resultsF
            "                  take what you type from the system's keyboard layout (AZERTY,\n"
            "                  QWERTZ, Dvorak, dead keys, ...) as any text field does\n"
            "  --keyboard us   take keys by the labels of a US keyboard, whatever the\n"
-           "                  layout (the default)\n"
+           "                  layout (the default, but for words in a language other\n"
+           "                  than English)\n"
            "  --scale N       make the window N times as large (N from 1 to 8), or with\n"
            "                  --scale auto as large as fits the desktop\n"
            "  --fullscreen    fill the whole screen, the picture scaled to fit and framed\n"
@@ -159,6 +247,9 @@ std::string usageText(const std::string& dataPlaces, const std::string& resultsF
            wrapped("Data files (dictionary.dat, bible.dat, font.tga) are read from the first of "
                    "these places that holds them: " +
                    dataPlaces + ".") +
+           "\n" +
+           wrapped("Languages (word lists dictionary-CODE.dat; English is dictionary.dat): " +
+                   languageNames() + ".") +
            "\n" +
            wrapped("Every finished attempt is added to " +
                    (resultsFile.empty() ? std::string("a results file in your home folder")

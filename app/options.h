@@ -23,6 +23,22 @@ struct Options {
     int32_t windowScale = 0;
     // --fullscreen: the picture over the whole desktop.
     bool fullscreen = false;
+    // Whether --keyboard was given at all: a word list of another language
+    // than English plays with the system's layout unless it was.
+    bool keyboardGiven = false;
+    // What to type: as the console question's answer says (Ask), or as the
+    // command line answers it (--words N, --verses), or the player's own
+    // text (--text FILE). At most one of them may be given.
+    enum class Play { Ask, Words, Verses, Text };
+    Play play = Play::Ask;
+    // --words N: the answer as given; it starts with a digit.
+    std::string wordsAnswer;
+    // --text FILE: the file's name as given, "-" for standard input.
+    std::string textFile;
+    // --language CODE: the word list's language; --language list lists them.
+    std::string language = "en";
+    bool languageGiven = false;
+    bool listLanguages = false;
     // Set when the command line cannot be used: the line to print.
     std::string error;
 };

@@ -5,11 +5,13 @@
 #include <iostream>
 
 #include "app/data_files.h"
+#include "app/languages.h"
 #include "game/attempt.h"
 #include "game/console_start_up.h"
 #include "game/game_state.h"
 #include "game/random.h"
 #include "game/results.h"
+#include "game/text_source.h"
 #include "history/history.h"
 #include "image/image.h"
 #include "platform/clock.h"
@@ -35,6 +37,13 @@ GlWindow window;
 InputSystem input;
 BitmapFont font;
 ResultsHistory history(std::cerr);
+
+// What is played, as each record names it: the word list's language, or
+// the player's text (its pieces, and its name as given).
+std::string playedLanguage = DEFAULT_LANGUAGE;
+bool playingText = false;
+std::string textFile;
+TextPieces textPieces;
 
 // The glyph sheet, read before the window opens and made into the font's
 // texture once there is a context.
@@ -62,17 +71,73 @@ bool readGlyphSheet(std::string& error) {
     return true;
 }
 
+// The targets as the options ask: the player's text, or words or verses as
+// the console question (or the command line) answers it.
+bool chooseTargets(const Options& options, std::string& error) {
+    const std::string dictionary = dictionaryFileName(options.language);
+    switch (options.play) {
+    case Options::Play::Text:
+        if (!loadText(options.textFile, textPieces, error))
+            return false;
+        playingText = true;
+        textFile = options.textFile;
+        game.makeTarget = [](GameState& state, RandomGenerator&) {
+            textPieces.next(state.targetText);
+        };
+        if (textPieces.leftOut > 0) {
+            const std::string line = "tapquill: left out " + std::to_string(textPieces.leftOut) +
+                                     (textPieces.leftOut == 1 ? " character" : " characters") +
+                                     " of " + textName(textFile) + " that cannot be typed\n";
+            std::fputs(line.c_str(), stderr);
+        }
+        return true;
+    case Options::Play::Words:
+        return answerStartUp(game, options.wordsAnswer, findDataFile, error, dictionary);
+    case Options::Play::Verses:
+        // Any answer that does not start with a digit.
+        return answerStartUp(game, "", findDataFile, error, dictionary);
+    default:
+        return consoleStartUp(game, std::cin, std::cout, findDataFile, error, dictionary);
+    }
+}
+
+bool beyondAscii(const WordList& words) {
+    for (const std::string& word : words) {
+        for (const char c : word) {
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool startUp(const Options& options, std::string& error) {
     if (options.keepHistory)
         history.keepIn(resultsFilePath());
-    window.systemText = options.systemKeyboard;
+    // Words beyond ASCII are typed with the player's own layout, unless the
+    // player asked for the US key labels.
+    const bool english = options.language == DEFAULT_LANGUAGE;
+    const bool systemKeyboard = options.keyboardGiven ? options.systemKeyboard : !english;
+    window.systemText = systemKeyboard;
+    input.systemText = systemKeyboard;
     window.scale = options.windowScale;
     window.coverDesktop = options.fullscreen;
-    input.systemText = options.systemKeyboard;
-    if (!consoleStartUp(game, std::cin, std::cout, findDataFile, error))
+    playedLanguage = options.language;
+    if (!chooseTargets(options, error))
         return false;
+    if (!systemKeyboard && !english && !game.verseMode && beyondAscii(game.words)) {
+        std::fprintf(stderr,
+                     "tapquill: the accented letters of the %s words cannot be typed with the US "
+                     "key labels of --keyboard us\n",
+                     findLanguage(options.language)->name);
+    } else if (!systemKeyboard && playingText && textPieces.beyondAscii()) {
+        std::fprintf(stderr,
+                     "tapquill: the accented letters of %s cannot be typed with the US key "
+                     "labels (--keyboard system types them)\n",
+                     textName(textFile).c_str());
+    }
     if (!readGlyphSheet(error))
         return false;
     return windowStartUp(error);
@@ -156,8 +221,18 @@ void renderFrame() {
 
     // A finished attempt goes to the results history as its result is shown.
     CompletedAttempt attempt;
-    if (takeCompletedAttempt(game, attempt) && !attempt.targetText.empty())
-        history.record(resultRecord(attempt, std::time(nullptr)));
+    if (takeCompletedAttempt(game, attempt) && !attempt.targetText.empty()) {
+        ResultRecord record = resultRecord(attempt, std::time(nullptr));
+        if (playingText) {
+            record.mode = AttemptMode::Text;
+            record.wordCount = 0;
+            record.language.clear();
+            record.source = textFile;
+        } else if (record.mode == AttemptMode::Words) {
+            record.language = playedLanguage;
+        }
+        history.record(record);
+    }
 }
 
 void runFrameLoop() {

@@ -1,12 +1,13 @@
 // A small program that loads one input and exits, so that our loaders and
 // the baselines can be timed alike as whole processes:
-//   tq_load dictionary FILE | verses FILE | image FILE | stb FILE | none
+//   tq_load dictionary FILE | verses FILE | text FILE | image FILE | stb FILE | none
 //   tq_load touch MIB   (writes MIB mebibytes of fresh memory: the cost of
 //                        first touches on this machine)
 // With --memory first, it prints the peak resident set (Linux) before and
-// after the load in KiB, the number of entries or pictures loaded, the size of
-// one string object, and for the word sources the list's room and the bytes
-// of the entries' text: "before after entries string-bytes [room text-bytes]".
+// after the load in KiB, the number of entries or pictures loaded (for a
+// text, the bytes of its pieces), the size of one string object, and for the
+// word sources the list's room and the bytes of the entries' text:
+// "before after entries string-bytes [room text-bytes]".
 #include <stb/stb_image.h>
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "game/text_source.h"
 #include "game/word_sources.h"
 #include "image/image.h"
 
@@ -39,7 +41,8 @@ long peakResidentKiB() {
 
 int usage() {
     std::fprintf(
-        stderr, "usage: tq_load [--memory] dictionary|verses|image|stb FILE, touch MIB, or none\n");
+        stderr,
+        "usage: tq_load [--memory] dictionary|verses|text|image|stb FILE, touch MIB, or none\n");
     return 2;
 }
 
@@ -82,7 +85,15 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    if (mode == "image") {
+    if (mode == "text") {
+        TextPieces pieces;
+        std::string error;
+        if (!loadText(file, pieces, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        loaded = pieces.bytes();
+    } else if (mode == "image") {
         Image image;
         image.loadFile(file);
         loaded = image.holdsPicture() ? 1 : 0;

@@ -35,6 +35,10 @@ GOALS = {
 # --history over this many records must take less than this many milliseconds.
 HISTORY_RECORDS = 100000
 HISTORY_GOAL_MS = 1000.0
+# --text reads (the first 64 MiB of) a text of this many bytes in less than
+# this many milliseconds.
+TEXT_BYTES = 100_000_000
+TEXT_GOAL_MS = 1000.0
 
 
 def run(command, env=None, cwd=None):
@@ -158,6 +162,25 @@ def write_results(path, count):
         results.write("".join(lines))
 
 
+def write_text(path, size):
+    """A UTF-8 text of `size` bytes as a player's book would be: paragraphs of
+    a few lines, accented letters, curly quotes, dashes and ellipses."""
+    rng = random.Random(20261208)
+    words = ("the light was good and they saw that it came from over the water caf\u00e9 "
+             "na\u00efve \u201cquoted\u201d it\u2019s \u2014 then\u2026 r\u00e9sum\u00e9 "
+             "\u00fcber stra\u00dfe").split()
+    chunks = []
+    written = 0
+    while written < size:
+        lines = [" ".join(rng.choice(words) for _ in range(rng.randint(5, 14)))
+                 for _ in range(rng.randint(1, 8))]
+        chunk = ("\n".join(lines) + "\n\n").encode("utf-8")
+        chunks.append(chunk)
+        written += len(chunk)
+    with open(path, "wb") as text:
+        text.write(b"".join(chunks)[:size])
+
+
 def page_faults(command, env=None):
     """Minor page faults and peak resident set (KiB) of one run."""
     text = subprocess.run(["/usr/bin/time", "-f", "%R %M"] + command, env=env, check=True,
@@ -255,6 +278,13 @@ def main():
         history["bytes"] = os.path.getsize(results)
         shutil.rmtree(data_home, ignore_errors=True)
 
+    print("run-bench: --text over a %d MB text" % (TEXT_BYTES // 1000000), flush=True)
+    text_file = os.path.join(inputs, "text.txt")
+    if not os.path.exists(text_file) or os.path.getsize(text_file) != TEXT_BYTES:
+        write_text(text_file, TEXT_BYTES)
+    text = hyperfine([load + " text " + text_file], "text", build, args.quick)[0]
+    text_rss = page_faults([load, "text", text_file])[1]
+
     # -------------------------------------------------------------- write
     lines = []
     add = lines.append
@@ -313,6 +343,9 @@ def main():
                "met" if history["median"] < HISTORY_GOAL_MS else "NOT met"))
     else:
         add("| `tapquill --history` | not measured: the game (build-bench/tapquill) is missing | | |")
+    add("| `loadText` (`--text`), a %d MB UTF-8 text (reads its first 64 MiB), whole process, peak %d KiB | %.0f ms | goal under %.0f ms | %s |"
+        % (TEXT_BYTES // 1000000, text_rss, text["median"], TEXT_GOAL_MS,
+           "met" if text["median"] < TEXT_GOAL_MS else "NOT met"))
     add("| `fitPowerOfTwo(true, false)`, 3000 x 2000 RGBA to 2048 x 1024 | %.1f ms | | |"
         % medians["fitPowerOfTwo_3000x2000_rgba"])
     add("| Font path: `loadFile(\"data/font.tga\")` + `fitPowerOfTwo(true, false)` | %.2f ms | | |"

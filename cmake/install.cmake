@@ -35,6 +35,9 @@ if(WIN32)
     tapquill_windows_text(${PROJECT_SOURCE_DIR}/data/tapquill-keyboard-layout.cmd
                           "Play with my keyboard layout.cmd")
     tapquill_windows_text(${PROJECT_SOURCE_DIR}/data/tapquill-history.cmd "Show my results.cmd")
+    tapquill_windows_text(${PROJECT_SOURCE_DIR}/data/tapquill-10-words.cmd "Play 10 words.cmd")
+    tapquill_windows_text(${PROJECT_SOURCE_DIR}/data/tapquill-verses.cmd "Play verses.cmd")
+    tapquill_windows_text(${PROJECT_SOURCE_DIR}/data/tapquill-practice.cmd "Practice.cmd")
     tapquill_windows_text(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
     # The data files' licences and notices: the last section of data/README.md.
     file(READ ${PROJECT_SOURCE_DIR}/data/README.md data_readme)
@@ -48,6 +51,9 @@ if(WIN32)
         ${CMAKE_BINARY_DIR}/package-text/DATA-LICENSES.txt
         "${CMAKE_BINARY_DIR}/package-text/Play with my keyboard layout.cmd"
         "${CMAKE_BINARY_DIR}/package-text/Show my results.cmd"
+        "${CMAKE_BINARY_DIR}/package-text/Play 10 words.cmd"
+        "${CMAKE_BINARY_DIR}/package-text/Play verses.cmd"
+        "${CMAKE_BINARY_DIR}/package-text/Practice.cmd"
         DESTINATION .)
 
     set(CPACK_GENERATOR ZIP)

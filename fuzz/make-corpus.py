@@ -257,6 +257,22 @@ def timing_corpus():
           RECORD[:-2] + b"x" * 300 + b"\r\n" + RECORD[:-2])
 
 
+# --- the player's own text ---------------------------------------------------
+
+def text_corpus():
+    write("text", "paragraphs.txt", b"One line\nand  the\tnext\r\n\r\n \t \nSecond\rthird\n")
+    write("text", "punctuation-utf8-bom.txt", "\ufeff\u201cHi\u201d \u2014 it\u2019s\u2026 "
+          "a\u00a0b soft\u00adhyphen \ufb01ne c\u0153ur Cafe\u0301 \u20ac \u4e2d\u2029"
+          "next\u2028line".encode("utf-8"))
+    write("text", "utf16-le.txt", "\ufeff\u00e9t\u00e9\n\nb \U0001F600".encode("utf-16-le"))
+    write("text", "utf16-be.txt", "\ufeffa\u2026\u00e7".encode("utf-16-be") + b"\x00")
+    write("text", "windows-1252.txt", b"caf\xe9 \x93quoted\x94\x85 \x96 \x80\x81\x1a\x00 \xa0x")
+    write("text", "long-paragraph.txt", b" ".join(b"w" * (n % 13 + 1) for n in range(400)) +
+          b" " + b"z" * 700)
+    write("text", "broken-utf8.txt", b"ok \xc3\xa9 \xed\xa0\x80 \xf4\x90\x80\x80 \xc3")
+    write("text", "nothing-typeable.txt", "\u4e2d\u6587\n\n\t".encode("utf-8"))
+
+
 if __name__ == "__main__":
     tga_corpus()
     bmp_corpus()
@@ -264,3 +280,4 @@ if __name__ == "__main__":
     words_corpus()
     history_corpus()
     timing_corpus()
+    text_corpus()

@@ -20,7 +20,7 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-READERS = ["tga", "bmp", "pnm", "words", "history"]
+READERS = ["tga", "bmp", "pnm", "words", "history", "text"]
 FUZZ_FLAGS = ["-rss_limit_mb=2048", "-timeout=2", "-print_final_stats=1"]
 
 

@@ -4,8 +4,6 @@
 #include <limits>
 #include <ostream>
 
-#include "game/word_sources.h"
-
 int32_t answerValue(const std::string& answer) {
     size_t i = 0;
     bool negative = false;
@@ -29,16 +27,21 @@ int32_t answerValue(const std::string& answer) {
 }
 
 bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, DataFileFinder find,
-                    std::string& error) {
+                    std::string& error, const std::string& dictionaryFile) {
     out << CONSOLE_PROMPT;
     out.flush();
     std::string answer;
     in >> answer;
+    return answerStartUp(game, answer, find, error, dictionaryFile);
+}
+
+bool answerStartUp(GameState& game, const std::string& answer, DataFileFinder find,
+                   std::string& error, const std::string& dictionaryFile) {
     const int32_t value = answerValue(answer);
     game.wordCount = value > MAX_WORD_COUNT ? MAX_WORD_COUNT : value;
     std::string path;
     if (!answer.empty() && answer[0] >= '0' && answer[0] <= '9')
-        return find(DICTIONARY_FILE, path, error) && loadDictionary(game.words, error, path);
+        return find(dictionaryFile, path, error) && loadDictionary(game.words, error, path);
     game.verseMode = true;
     return find(VERSE_FILE, path, error) && loadVerses(game.words, error, path);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/game_state.h"
+#include "game/word_sources.h"
 
 inline constexpr const char CONSOLE_PROMPT[] =
     "How many words do you want to use? If you either by ineptitude or choice enter\n"
@@ -27,7 +28,13 @@ int32_t answerValue(const std::string& answer);
 using DataFileFinder = bool (*)(const std::string& name, std::string& path, std::string& error);
 
 // Asks the question on `out`, reads one word from `in`, sets wordCount and
-// verseMode and loads the chosen word source from where `find` finds it.
-// False, with `error` set, when the word source cannot be used.
+// verseMode and loads the chosen word source from where `find` finds it
+// (the word list is `dictionaryFile`). False, with `error` set, when the word
+// source cannot be used.
 bool consoleStartUp(GameState& game, std::istream& in, std::ostream& out, DataFileFinder find,
-                    std::string& error);
+                    std::string& error, const std::string& dictionaryFile = DICTIONARY_FILE);
+
+// The same with the answer given (on the command line): an answer that
+// starts with a digit asks for that many words, any other for verses.
+bool answerStartUp(GameState& game, const std::string& answer, DataFileFinder find,
+                   std::string& error, const std::string& dictionaryFile = DICTIONARY_FILE);

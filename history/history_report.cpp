@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
+#include <utility>
 
 #include "platform/files.h"
 
@@ -113,24 +114,46 @@ std::string table(const std::vector<std::vector<std::string>>& rows,
     return text;
 }
 
-// "10 words", "verses", "10 practice", "text".
-std::string modeText(const HistorySummary::Attempt& attempt) {
+// The language after the mode when it is not English: " fr".
+std::string languageSuffix(const std::string& language) {
+    return language.empty() || language == "en" ? "" : " " + language;
+}
+
+// A text's file name without its folders (either separator); bytes that the output cannot
+// show as they are become '?'.
+std::string shownSource(const std::string& source, bool utf8) {
+    if (source == "-")
+        return "(standard input)";
+    const size_t slash = source.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? source : source.substr(slash + 1);
+    for (char& c : name) {
+        const unsigned code = static_cast<unsigned char>(c);
+        if (code < 0x20 || code == 0x7F || (code >= 0x80 && !utf8))
+            c = '?';
+    }
+    return name;
+}
+
+// "10 words", "10 words fr", "verses", "10 practice", "text notes.txt".
+std::string modeText(const HistorySummary::Attempt& attempt, bool utf8) {
     switch (attempt.mode) {
     case AttemptMode::Words:
-        return std::to_string(attempt.wordCount) + " words";
+        return std::to_string(attempt.wordCount) + " words" + languageSuffix(attempt.language);
     case AttemptMode::Practice:
-        return std::to_string(attempt.wordCount) + " practice";
+        return std::to_string(attempt.wordCount) + " practice" + languageSuffix(attempt.language);
+    case AttemptMode::Text:
+        return "text " + shownSource(attempt.source, utf8);
     default:
         return modeName(attempt.mode);
     }
 }
 
-std::string attemptsTable(const HistorySummary& summary, size_t count) {
+std::string attemptsTable(const HistorySummary& summary, size_t count, bool utf8) {
     std::vector<std::vector<std::string>> rows = {
         {"date and time", "mode", "characters", "seconds", "wpm", "error %"}};
     for (size_t i = summary.last.size() - count; i < summary.last.size(); ++i) {
         const HistorySummary::Attempt& attempt = summary.last[i];
-        rows.push_back({shownTime(attempt.time), modeText(attempt),
+        rows.push_back({shownTime(attempt.time), modeText(attempt, utf8),
                         std::to_string(attempt.characters), fixed(attempt.milliseconds / 1000.0, 3),
                         attempt.speed, attempt.errorPercentage});
     }
@@ -149,9 +172,23 @@ double mean(const HistorySummary& summary, size_t from, size_t to, bool errors) 
 
 std::string summaryLines(const HistorySummary& summary) {
     std::string text = "Attempts recorded: " + std::to_string(summary.count) + "\n";
-    if (!summary.bestSpeed.empty()) {
-        text += "Personal best:     " + summary.bestSpeed + " wpm on " +
-                shownTime(summary.bestTime) + "\n";
+    if (summary.bests.size() == 1) {
+        const HistorySummary::Best& best = summary.bests.front();
+        text += "Personal best:     " + best.speed + " wpm on " + shownTime(best.time) + "\n";
+    } else if (!summary.bests.empty()) {
+        // One line a mode and language, named as the table names them.
+        std::vector<std::string> labels;
+        size_t width = 0;
+        for (const HistorySummary::Best& best : summary.bests) {
+            labels.push_back(modeName(best.mode) + languageSuffix(best.language));
+            width = std::max(width, labels.back().size());
+        }
+        for (size_t i = 0; i < labels.size(); ++i) {
+            const HistorySummary::Best& best = summary.bests[i];
+            text += padded(i == 0 ? "Personal bests:" : "", 19, false) +
+                    padded(labels[i], width + 2, false) + best.speed + " wpm on " +
+                    shownTime(best.time) + "\n";
+        }
     }
     const size_t n = summary.last.size();
     const size_t recent = std::min(TREND_SPAN, n);
@@ -302,15 +339,31 @@ template <class Line> bool forEachLine(std::FILE* file, size_t longest, Line&& l
 } // namespace
 
 HistorySummary::HistorySummary(size_t lastKept)
-    : kept(std::max({lastKept, CHART_SPAN, 2 * TREND_SPAN})), best(-INFINITY) {}
+    : kept(std::max({lastKept, CHART_SPAN, 2 * TREND_SPAN})) {}
 
 void HistorySummary::add(const ResultRecord& record) {
     ++count;
     const double speed = numberOf(record.speed);
-    if (std::isfinite(speed) && speed > best) {
-        best = speed;
-        bestSpeed = record.speed;
-        bestTime = record.time;
+    // Word records without a language are of the English list.
+    const bool words = record.mode == AttemptMode::Words || record.mode == AttemptMode::Practice;
+    const std::string language = !words ? "" : record.language.empty() ? "en" : record.language;
+    if (std::isfinite(speed)) {
+        // In order of the mode, then of the language, English first.
+        const auto key = [](AttemptMode mode, const std::string& code) {
+            return std::make_pair(int(mode), code == "en" ? std::string() : code);
+        };
+        const auto wanted = key(record.mode, language);
+        auto place = std::lower_bound(bests.begin(), bests.end(), wanted,
+                                      [&](const Best& best, const std::pair<int, std::string>& k) {
+                                          return key(best.mode, best.language) < k;
+                                      });
+        if (place == bests.end() || key(place->mode, place->language) != wanted)
+            place = bests.insert(place, {record.mode, language, -INFINITY, "", ""});
+        if (speed > place->value) {
+            place->value = speed;
+            place->speed = record.speed;
+            place->time = record.time;
+        }
     }
     for (char c : record.targetText) {
         ++asked[static_cast<unsigned char>(c)];
@@ -321,7 +374,8 @@ void HistorySummary::add(const ResultRecord& record) {
         ++typedInstead[target * 256 + static_cast<unsigned char>(pair.second)];
     }
     last.push_back({record.time, record.mode, record.wordCount, record.targetText.size(),
-                    record.milliseconds, record.speed, record.errorPercentage});
+                    record.milliseconds, record.speed, record.errorPercentage, language,
+                    record.source});
     if (last.size() > kept) {
         last.pop_front();
     }
@@ -331,7 +385,7 @@ std::string historyReport(const HistorySummary& summary, size_t count, bool utf8
     const size_t shown = std::min({count, summary.last.size(), HISTORY_TABLE_LIMIT});
     std::string text =
         "Last " + std::to_string(shown) + " of " + std::to_string(summary.count) + " attempts:\n";
-    text += attemptsTable(summary, shown) + "\n";
+    text += attemptsTable(summary, shown, utf8) + "\n";
     text += summaryLines(summary) + "\n";
     const std::string bars = chart(summary, utf8);
     if (!bars.empty()) {

@@ -1,5 +1,6 @@
-// What `tapquill --history` shows: the last attempts, the personal best and
-// trend, a chart of the speed, and the characters mistyped most often.
+// What `tapquill --history` shows: the last attempts, the personal bests
+// (of each mode and language) and the trend, a chart of the speed, and the characters mistyped most
+// often.
 #pragma once
 
 #include <array>
@@ -29,6 +30,18 @@ class HistorySummary {
         int32_t milliseconds = 0;
         std::string speed;
         std::string errorPercentage;
+        // The word list's language (word modes) and the text's file name (text).
+        std::string language;
+        std::string source;
+    };
+    // The best finite speed of one mode and language, as recorded, with its
+    // attempt's time.
+    struct Best {
+        AttemptMode mode = AttemptMode::Words;
+        std::string language;
+        double value = 0;
+        std::string speed;
+        std::string time;
     };
 
     // Keeps at least the last `lastKept` attempts (and those the trend and
@@ -37,10 +50,9 @@ class HistorySummary {
     void add(const ResultRecord& record);
 
     size_t count = 0;
-    // The best finite speed, as recorded, with its attempt's time; empty
-    // when there is none.
-    std::string bestSpeed;
-    std::string bestTime;
+    // The best of each mode and language that has a finite speed: mode
+    // first, English before the other languages.
+    std::vector<Best> bests;
     // The latest attempts, oldest first.
     std::deque<Attempt> last;
     std::array<uint64_t, 256> asked{};
@@ -51,7 +63,6 @@ class HistorySummary {
 
   private:
     size_t kept;
-    double best;
 };
 
 // The report of `summary` with the last `count` attempts in the table; the

@@ -16,6 +16,11 @@
 // directory".
 std::FILE* openRegularFile(const std::string& name, std::string* why = nullptr);
 
+// Standard input, read byte for byte: in binary mode on Windows, where it
+// would otherwise turn line ends and stop at byte 26. `regularFile` tells
+// whether it is a file (that can be read again), not a pipe or a terminal.
+std::FILE* binaryStandardInput(bool& regularFile);
+
 // Whether anything (a file, a folder) exists under `name`.
 bool pathExists(const std::string& name);
 

@@ -375,6 +375,12 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+std::FILE* binaryStandardInput(bool& regularFile) {
+    struct stat status {};
+    regularFile = fstat(fileno(stdin), &status) == 0 && S_ISREG(status.st_mode);
+    return stdin;
+}
+
 std::string workingFolder() {
     std::string buffer(256, '\0');
     while (getcwd(&buffer[0], buffer.size()) == nullptr) {

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include <fcntl.h>
+#include <io.h>
 #include <sys/stat.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -440,6 +442,13 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     }
     const char last = folder.back();
     return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
+}
+
+std::FILE* binaryStandardInput(bool& regularFile) {
+    _setmode(_fileno(stdin), _O_BINARY);
+    struct _stat status {};
+    regularFile = _fstat(_fileno(stdin), &status) == 0 && S_ISREG(status.st_mode);
+    return stdin;
 }
 
 std::string workingFolder() {

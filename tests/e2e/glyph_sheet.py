@@ -3,10 +3,11 @@
 
 Every cell of the 16 x 16 sheet is a solid, fully opaque block whose grey
 level encodes its byte value: cell b (0..127) has red = green = blue =
-CELL_BASE + b. Drawn under GL_MODULATE, a pixel inside a glyph is that grey
-times the current colour, so its brightest channel names the byte and the
-ratio of the other channels names the colour. Cells 128..255 are opaque
-black: the tests never draw those bytes.
+CELL_BASE + b, and the Latin-1 letters (cells 192..255) the grey levels below
+that, b - 128 (64..127). Drawn under GL_MODULATE, a pixel inside a glyph is
+that grey times the current colour, so its brightest channel names the byte
+and the ratio of the other channels names the colour. Cells 128..191 are
+opaque black: the tests never draw those bytes.
 
 The file is a 512 x 512 uncompressed true-colour TGA, 32 bits per pixel,
 8 alpha bits, rows stored bottom-up, pixels as blue, green, red, alpha.
@@ -23,9 +24,23 @@ CELL_SIZE = SHEET_SIZE // CELLS
 CELL_BASE = 128  # grey level of byte 0; byte b is CELL_BASE + b
 
 
+LETTERS_BASE = 192  # the first Latin-1 letter, drawn at grey LETTERS_BASE - 128
+
+
 def cell_grey(byte):
-    """Grey level of the cell of `byte`, or 0 for the unused upper half."""
-    return CELL_BASE + byte if byte < 128 else 0
+    """Grey level of the cell of `byte`, or 0 for the unused cells."""
+    if byte < 128:
+        return CELL_BASE + byte
+    return byte - 128 if byte >= LETTERS_BASE else 0
+
+
+def byte_of_grey(grey):
+    """The byte whose cell has grey level `grey`, or None."""
+    if CELL_BASE <= grey <= CELL_BASE + 127:
+        return grey - CELL_BASE
+    if LETTERS_BASE - 128 <= grey < CELL_BASE:
+        return grey + 128
+    return None
 
 
 def glyph_sheet_tga():

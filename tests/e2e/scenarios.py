@@ -594,7 +594,8 @@ def scenario_unzipped_program(options):
               % os.listdir(scratch))
         folder = os.path.join(scratch, folders[0])
         for text in ("README.txt", "LICENSE.txt", "DATA-LICENSES.txt",
-                     "Play with my keyboard layout.cmd", "Show my results.cmd"):
+                     "Play with my keyboard layout.cmd", "Show my results.cmd",
+                     "Play 10 words.cmd", "Play verses.cmd", "Practice.cmd"):
             with open(os.path.join(folder, text), "rb") as notes:
                 data = notes.read()
             check(b"\r\n" in data and b"\n" not in data.replace(b"\r\n", b""),
@@ -899,6 +900,134 @@ def scenario_system_keyboard(options):
           "without")
 
 
+def last_records(path, count):
+    """The last `count` records of the results file, as lists of fields."""
+    with open(path, "rb") as results:
+        lines = results.read().decode("ascii").split("\r\n")
+    check(lines[-1] == "" and len(lines) >= count + 2, "results file: %r" % lines)
+    return [line.split(",") for line in lines[-1 - count:-1]]
+
+
+def expect_target(s, text, what):
+    """Escape, then the target line reading `text` in white, alone on the screen."""
+    s.keyboard.hold("Escape")
+
+    def shown(shot):
+        line = shot.read_line(TARGET_ROW)
+        return (shot.lit_rows() == [TARGET_ROW] and line.text == text
+                and line.colours == ["white"] * len(text))
+    return s.wait_for_screen(shown, 10, "%s: the target %r" % (what, text))
+
+
+def expect_clean_result(s, what):
+    """The result rows of an attempt typed without a mistake."""
+    shot = s.wait_for_screen(lambda shot: shot.lit_rows() == [SPEED_ROW], 10,
+                             "%s: the speed row alone" % what)
+    return speed_text(shot, "white")
+
+
+def scenario_language_and_text(options):
+    """A French word list played with the system's layout (the default for a
+    language other than English) without the question; a UTF-8 text file
+    played piece by piece, its punctuation as a keyboard types it; a text on
+    standard input; and the records naming the language and the file."""
+    newline = options.newline.encode()
+
+    # French: "été" in the list's Latin-1 bytes, typed on AZERTY (e acute at
+    # the place of the US 2, t where it always is).
+    files = dict(standard_files(), **{"dictionary-fr.dat": b"\xe9t\xe9\n"})
+    with Session(options, "french_words", files) as s:
+        s.keyboard.load_layout("pc+fr")
+        s.start_program("", command=program_command(options.program)
+                        + ["--language", "fr", "--words", "1"], question=False)
+        s.wait_for_window()
+        path = results_file_of(options, s.program.env)
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+        expect_target(s, "\xe9t\xe9", "French")
+        s.keyboard.press_keycodes([11, 28, 11])
+        speed = expect_clean_result(s, "French")
+        s.close_and_check_exit()
+        fields = last_records(path, 1)[0]
+        check(fields[1:5] == ["words", "1", "3", "0"] and fields[6] == speed
+              and fields[8] == '"%E9t%E9"' and fields[10:12] == ["fr", '""'],
+              "French record: %r" % fields)
+        print("played the French list's \"\xe9t\xe9\" on AZERTY, recorded as fr: %s wpm" % speed)
+
+    # A text file: curly quotes, a dash and an ellipsis become keys, the euro
+    # sign is left out (and said so); after the last piece comes the first.
+    text = "It\u2019s a dog \u2014 ok\u2026 \u20ac\r\n\r\n  yes\n".encode("utf-8")
+    first = "It's a dog - ok..."
+    with Session(options, "text_file", dict(standard_files(), **{"notes.txt": text})) as s:
+        s.start_program("", command=program_command(options.program) + ["--text", "notes.txt"],
+                        question=False)
+        s.wait_for_window()
+        path = results_file_of(options, s.program.env)
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+        expect_target(s, first, "first piece")
+        s.keyboard.type_text(first)
+        speeds = [expect_clean_result(s, "first piece")]
+        expect_target(s, "yes", "second piece")
+        s.keyboard.type_text("yes")
+        speeds.append(expect_clean_result(s, "second piece"))
+        expect_target(s, first, "first piece again")
+        s.close_and_check_exit(errors=b'tapquill: left out 1 character of "notes.txt" that '
+                               b"cannot be typed" + newline)
+        records = last_records(path, 2)
+        for fields, target, speed in zip(records, (first, "yes"), speeds):
+            check(fields[1:4] == ["text", "", str(len(target))] and fields[6] == speed
+                  and fields[10:12] == ["", '"notes.txt"'], "text record: %r" % fields)
+        print("typed both pieces of notes.txt and came back to the first: %s wpm"
+              % " and ".join(speeds))
+
+    # Standard input, as UTF-16 with a byte-order mark: read byte for byte (a
+    # byte 26 inside a character does not end it).
+    piped = "\ufeffAb\u011ac\r\n".encode("utf-16-le")
+    with Session(options, "text_input", standard_files()) as s:
+        s.start_program(piped, command=program_command(options.program) + ["--text", "-"],
+                        question=False)
+        s.wait_for_window()
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+        expect_target(s, "Abc", "standard input")
+        s.close_and_check_exit(errors=b"tapquill: left out 1 character of standard input that "
+                               b"cannot be typed" + newline)
+
+    # Before any window: the list of languages; a list that is missing; and
+    # a word list beyond ASCII with the US key labels asked for.
+    cases = [
+        (["--language", "list"], 0, re.compile(rb"en  English" + re.escape(newline) + rb"(.*"
+                                               + re.escape(newline) + rb")*fr  French.*", re.S),
+         b""),
+        (["--language", "de", "--words", "3"], 1, b"",
+         re.compile(rb'tapquill: cannot find "dictionary-de\.dat" in the working directory .*'
+                    + re.escape(newline))),
+    ]
+    for arguments, expected_status, out_pattern, err_pattern in cases:
+        name = " ".join(arguments)
+        with Session(options, "language_options", files) as s:
+            watch_for_windows(s)
+            program = Program(program_command(options.program) + arguments, s.workdir,
+                              program_environment(s.display_name)).start()
+            program.answer("")
+            status = program.wait_exit(20)
+            out, err = program.output()
+            for pattern, seen in ((out_pattern, out), (err_pattern, err)):
+                matched = (pattern.fullmatch(seen) is not None
+                           if isinstance(pattern, re.Pattern) else seen == pattern)
+                check(status == expected_status and matched, "%s: status %s, output %r, "
+                      "error %r" % (name, status, out, err))
+            check(not windows_shown(s), "%s: a window was shown" % name)
+    with Session(options, "us_labels_for_french", files, with_display=False) as s:
+        s.start_program("", env=program_environment(None), question=False,
+                        command=program_command(options.program)
+                        + ["--language", "fr", "--keyboard", "us", "--words", "2"])
+        status = s.program.wait_exit(15)
+        _, err = s.program.output()
+        notice = (b"tapquill: the accented letters of the French words cannot be typed with the "
+                  b"US key labels of --keyboard us" + newline)
+        check(status == 1 and err.startswith(notice + b"tapquill: cannot open window: "),
+              "--keyboard us with French words: status %s, error %r" % (status, err))
+
+
 SCENARIOS = {
     "idle_screen": scenario_idle_screen,
     "word_attempt": scenario_word_attempt,
@@ -911,6 +1040,7 @@ SCENARIOS = {
     "results_history": scenario_results_history,
     "system_keyboard": scenario_system_keyboard,
     "scaled_window": scenario_scaled_window,
+    "language_and_text": scenario_language_and_text,
 }
 
 

@@ -109,4 +109,24 @@ TEST(ConsoleStartUp, AMissingWordSourceIsAnErrorNamingTheFileAndThePlacesLooked)
     EXPECT_EQ(error.rfind("cannot find \"bible.dat\"" + working, 0), 0u) << error;
 }
 
+TEST(ConsoleStartUp, AnAnswerGivenBeforehandChoosesAsTheConsoleAnswerDoes) {
+    TempFolder folder;
+    folder.write("dictionary-fr.dat", "\xE9t\xE9\nmer\n");
+    folder.write("bible.dat", "1:1 In the beginning\n\n");
+    WorkingDirectory inFolder(folder.path);
+    std::string error;
+    GameState words;
+    ASSERT_TRUE(answerStartUp(words, "12abc", findDataFile, error, "dictionary-fr.dat")) << error;
+    EXPECT_FALSE(words.verseMode);
+    EXPECT_EQ(words.wordCount, 12);
+    EXPECT_EQ(words.words, (WordList{"\xE9t\xE9", "mer"}));
+    GameState verses;
+    ASSERT_TRUE(answerStartUp(verses, "", findDataFile, error, "dictionary-fr.dat")) << error;
+    EXPECT_TRUE(verses.verseMode);
+    GameState missing;
+    EXPECT_FALSE(answerStartUp(missing, "3", findDataFile, error, "dictionary-de.dat"));
+    EXPECT_EQ(error.rfind("cannot find \"dictionary-de.dat\" in the working directory", 0), 0u)
+        << error;
+}
+
 } // namespace

@@ -434,4 +434,57 @@ TEST(HistoryReport, TableSummaryChartAndMistypedCharacters) {
     }
 }
 
+TEST(HistoryReport, ModesNameTheirLanguageOrTextAndEachHasItsOwnBest) {
+    struct Played {
+        AttemptMode mode;
+        const char* language;
+        const char* source;
+        const char* speed;
+    };
+    const Played played[] = {
+        {AttemptMode::Words, "", "", "50.000000"}, // a record of 1.0.0: English
+        {AttemptMode::Words, "fr", "", "40.000000"},
+        {AttemptMode::Text, "", "books/notes.txt", "30.000000"},
+        {AttemptMode::Words, "en", "", "55.000000"},
+        {AttemptMode::Verses, "", "", "45.000000"},
+        {AttemptMode::Words, "fr", "", "42.000000"},
+        {AttemptMode::Text, "", "-", "35.000000"},
+        {AttemptMode::Words, "de", "", "inf"}, // no finite speed: no best
+    };
+    HistorySummary summary(20);
+    int day = 10;
+    for (const Played& p : played) {
+        ResultRecord record = sampleRecord();
+        record.time = "2026-12-" + std::to_string(day++) + "T18:23:06+01:00";
+        record.mode = p.mode;
+        record.wordCount = p.mode == AttemptMode::Words ? 2 : 0;
+        record.language = p.language;
+        record.source = p.source;
+        record.speed = p.speed;
+        summary.add(record);
+    }
+    const std::string report = historyReport(summary, 20, false);
+    for (const char* row :
+         {"10 18:23:06 2 words  ", "11 18:23:06 2 words fr ", "12 18:23:06 text notes.txt ",
+          "14 18:23:06 verses ", "16 18:23:06 text (standard input) ", "17 18:23:06 2 words de "}) {
+        EXPECT_NE(report.find(row), std::string::npos) << row << "\n" << report;
+    }
+    EXPECT_EQ(report.find("words en"), std::string::npos) << report;
+    EXPECT_NE(report.find("Personal bests:    words     55.000000 wpm on 2026-12-13 18:23:06\n"
+                          "                   words fr  42.000000 wpm on 2026-12-15 18:23:06\n"
+                          "                   verses    45.000000 wpm on 2026-12-14 18:23:06\n"
+                          "                   text      35.000000 wpm on 2026-12-16 18:23:06\n"),
+              std::string::npos)
+        << report;
+
+    // Attempts of one mode and language keep the one line of before.
+    HistorySummary french(20);
+    ResultRecord record = sampleRecord();
+    record.language = "fr";
+    french.add(record);
+    EXPECT_NE(historyReport(french, 20, false)
+                  .find("Personal best:     0.833333 wpm on 2026-12-07 18:23:06\n"),
+              std::string::npos);
+}
+
 } // namespace

@@ -1,0 +1,1 @@
+@"%~dp0tapquill.exe" --words 10 || pause

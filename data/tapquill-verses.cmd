@@ -1,0 +1,1 @@
+@"%~dp0tapquill.exe" --verses || pause
