@@ -16,7 +16,9 @@ written in lower case:
   - it is not a repeat of a more frequent word;
   - the language's spelling dictionary (Debian's Hunspell dictionaries, and
     Voikko for Finnish) accepts it, which drops the names, English words,
-    abbreviations and misspellings of subtitle-based lists;
+    abbreviations and misspellings of subtitle-based lists (German, whose
+    dictionary knows names as it knows nouns, also drops the capitalised
+    words that most other languages' dictionaries know only as names);
   - it is neither in the language's list of unsuitable words in the npm
     package naughty-words, nor in this script's own short lists.
 The kept words are ordered by the 32-bit FNV-1a hash of a seed naming the
