@@ -3,8 +3,12 @@
 # Windows (`make package-windows`).
 include(GNUInstallDirs)
 
+# The word lists of the other languages, dictionary-<code>.dat, go beside the
+# English dictionary.dat.
+file(GLOB TAPQUILL_WORD_LISTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/dictionary-*.dat)
 set(TAPQUILL_DATA_FILES
     ${PROJECT_SOURCE_DIR}/data/dictionary.dat
+    ${TAPQUILL_WORD_LISTS}
     ${PROJECT_SOURCE_DIR}/data/bible.dat
     ${PROJECT_SOURCE_DIR}/data/font.tga)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -65,6 +69,8 @@ else()
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${PROJECT_SOURCE_DIR}/data/org.example.tapquill.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/tapquill.lintian-overrides
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tapquill)
     foreach(size 16 24 32 48 64 128 256)
         install(FILES ${PROJECT_SOURCE_DIR}/data/icons/tapquill-${size}.png
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
