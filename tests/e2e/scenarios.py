@@ -991,19 +991,21 @@ def scenario_language_and_text(options):
         s.close_and_check_exit(errors=b"tapquill: left out 1 character of standard input that "
                                b"cannot be typed" + newline)
 
-    # Before any window: the list of languages; a list that is missing; and
-    # a word list beyond ASCII with the US key labels asked for.
+    # Before any window: the list of languages; a list that cannot be read (a
+    # folder in its place: every list is installed beside the program); and a
+    # word list beyond ASCII with the US key labels asked for.
     cases = [
         (["--language", "list"], 0, re.compile(rb"en  English" + re.escape(newline) + rb"(.*"
                                                + re.escape(newline) + rb")*fr  French.*", re.S),
          b""),
         (["--language", "de", "--words", "3"], 1, b"",
-         re.compile(rb'tapquill: cannot find "dictionary-de\.dat" in the working directory .*'
+         re.compile(rb'tapquill: cannot read "dictionary-de\.dat": Is a directory'
                     + re.escape(newline))),
     ]
     for arguments, expected_status, out_pattern, err_pattern in cases:
         name = " ".join(arguments)
         with Session(options, "language_options", files) as s:
+            os.mkdir(os.path.join(s.workdir, "dictionary-de.dat"))
             watch_for_windows(s)
             program = Program(program_command(options.program) + arguments, s.workdir,
                               program_environment(s.display_name)).start()
