@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include <cstdint>
+
 #ifndef TAPQUILL_VERSION
 #error "TAPQUILL_VERSION must name the program's version"
 #endif
@@ -45,6 +47,17 @@ bool countValue(const std::string& text, size_t& count) {
     return value > 0;
 }
 
+// A decimal number from 0 to 4294967295.
+bool seedValue(const std::string& text, uint32_t& seed) {
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned long long value = std::stoull(text);
+    seed = uint32_t(value);
+    return value <= UINT32_MAX;
+}
+
 } // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments) {
@@ -70,6 +83,21 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                 return options;
             }
             options.systemKeyboard = layout == "system";
+        } else if (argument == "--practice") {
+            options.practice = true;
+        } else if (argument == "--seed" || argument.rfind("--seed=", 0) == 0) {
+            std::string number;
+            if (argument.size() > 6) {
+                number = argument.substr(7);
+            } else if (i + 1 < arguments.size()) {
+                number = arguments[++i];
+            }
+            if (!seedValue(number, options.seed)) {
+                options.error = pointToHelp("--seed takes a number from 0 to 4294967295" +
+                                            (number.empty() ? "" : ", not \"" + number + "\""));
+                return options;
+            }
+            options.seeded = true;
         } else if (argument == "--history" || argument.rfind("--history=", 0) == 0) {
             options.showHistory = true;
             // The count is optional: the next argument when it is a number.
@@ -94,6 +122,10 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             return options;
         }
     }
+    if (options.practice && !options.keepHistory) {
+        options.error =
+            pointToHelp("--practice needs the results history, which --no-history turns off");
+    }
     return options;
 }
 
@@ -106,8 +138,14 @@ std::string usageText(const std::string& dataPlaces, const std::string& resultsF
            "\n"
            "Options:\n"
            "  --history [N]   show the last N results (20 unless given), your best, your\n"
-           "                  trend and the keys you miss most, then exit\n"
+           "                  trend, the keys you miss most and where your time goes, then\n"
+           "                  exit\n"
            "  --no-history    play without reading or writing the results file\n"
+           "  --practice      draw the words toward the keys, pairs and words your results\n"
+           "                  show you miss or type slowest, and bring back the words you\n"
+           "                  stumbled on until you type them well\n"
+           "  --seed N        draw the lines from N (0 to 4294967295) instead of the clock,\n"
+           "                  so that the same N gives the same lines\n"
            "  --keyboard system\n"
            "                  take what you type from the system's keyboard layout (AZERTY,\n"
            "                  QWERTZ, Dvorak, dead keys, ...) as any text field does\n"

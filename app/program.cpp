@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <memory>
 
 #include "app/data_files.h"
 #include "game/attempt.h"
@@ -10,7 +11,9 @@
 #include "game/game_state.h"
 #include "game/random.h"
 #include "game/results.h"
+#include "game/word_sources.h"
 #include "history/history.h"
+#include "history/practice.h"
 #include "image/image.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -34,6 +37,13 @@ GlWindow window;
 InputSystem input;
 BitmapFont font;
 ResultsHistory history(std::cerr);
+
+// The language of the word list, as the results file records it: the
+// shipped list is English.
+constexpr const char WORD_LIST_LANGUAGE[] = "en";
+// With --practice in word mode: what the targets are drawn toward, kept up
+// to date with every attempt finished.
+std::unique_ptr<PracticePlan> practice;
 
 // The glyph sheet, read before the window opens and made into the font's
 // texture once there is a context.
@@ -61,6 +71,27 @@ bool readGlyphSheet(std::string& error) {
     return true;
 }
 
+// Practice draws words: a verse answer plays verses as usual. The plan comes
+// from the results file; until it holds enough, words are drawn as usual.
+bool startPractice(std::string& error) {
+    if (game.verseMode) {
+        std::cout << "Practice: verses are played as usual; practice draws words only."
+                  << std::endl;
+        return true;
+    }
+    practice = std::make_unique<PracticePlan>(WORD_LIST_LANGUAGE);
+    if (!loadPracticePlan(resultsFilePath(), *practice, error))
+        return false;
+    std::cout << practice->describe() << std::endl;
+    game.makeTarget = [](GameState& state, RandomGenerator& random) {
+        if (practice->ready())
+            practice->drawTarget(state.words, state.wordCount, random, state.targetText);
+        else
+            buildTargetText(state, random);
+    };
+    return true;
+}
+
 } // namespace
 
 bool startUp(const Options& options, std::string& error) {
@@ -68,7 +99,11 @@ bool startUp(const Options& options, std::string& error) {
         history.keepIn(resultsFilePath());
     window.systemText = options.systemKeyboard;
     input.systemText = options.systemKeyboard;
+    if (options.seeded)
+        seedProgramRandom(options.seed);
     if (!consoleStartUp(game, std::cin, std::cout, findDataFile, error))
+        return false;
+    if (options.practice && !startPractice(error))
         return false;
     if (!readGlyphSheet(error))
         return false;
@@ -126,8 +161,14 @@ void renderFrame() {
 
     // A finished attempt goes to the results history as its result is shown.
     CompletedAttempt attempt;
-    if (takeCompletedAttempt(game, attempt) && !attempt.targetText.empty())
-        history.record(resultRecord(attempt, std::time(nullptr)));
+    if (takeCompletedAttempt(game, attempt) && !attempt.targetText.empty()) {
+        ResultRecord record = resultRecord(attempt, std::time(nullptr));
+        if (practice) {
+            record.mode = AttemptMode::Practice;
+            practice->add(record);
+        }
+        history.record(record);
+    }
 }
 
 void runFrameLoop() {
