@@ -58,7 +58,7 @@ FUZZ_JOBS ?= $(JOBS)
 fuzz:
 	@sh scripts/install-deps fuzz
 	cmake --preset fuzz
-	cmake --build --preset fuzz -j $(JOBS) --target fuzz_tga fuzz_bmp fuzz_pnm fuzz_words
+	cmake --build --preset fuzz -j $(JOBS) --target fuzz_tga fuzz_bmp fuzz_pnm fuzz_words fuzz_history
 	/usr/bin/python3 fuzz/run-fuzz.py build-fuzz --seconds $(FUZZ_SECONDS) --jobs $(FUZZ_JOBS)
 
 # The benchmarks against their baselines; writes docs/performance.md.
