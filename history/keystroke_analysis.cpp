@@ -168,7 +168,12 @@ KeystrokeAnalysis::Period& KeystrokeAnalysis::currentPeriod() {
 }
 
 void KeystrokeAnalysis::add(const ResultRecord& record) {
-    if (!record.timed()) {
+    // A record read from the file has timing that fits it, or none; one made
+    // otherwise is held to the same.
+    const bool fits = record.intervals.size() == record.targetText.size() &&
+                      std::all_of(record.mistypedAt.begin(), record.mistypedAt.end(),
+                                  [&](uint32_t at) { return at < record.targetText.size(); });
+    if (!record.timed() || !fits) {
         ++untimedAttempts;
         return;
     }

@@ -128,7 +128,8 @@ class KeystrokeAnalysis {
     KeystrokeAnalysis(const KeystrokeAnalysis&) = delete;
     KeystrokeAnalysis& operator=(const KeystrokeAnalysis&) = delete;
 
-    // Takes in one attempt; those without timing are only counted.
+    // Takes in one attempt; those without timing (or with timing that does
+    // not fit the target) are only counted.
     void add(const ResultRecord& record);
 
     uint64_t timedAttempts = 0;
