@@ -511,13 +511,13 @@ std::string consistencyLines(const KeystrokeAnalysis& analysis) {
     std::string text = "Consistency (100 is perfectly even typing):\n";
     const ResultRecord& last = analysis.last;
     const double even = consistencyOf(last.intervals);
-    text += "  Last attempt:  " + (std::isnan(even) ? std::string("-") : fixed(even, 1)) + "\n";
+    text += "  Last attempt:   " + (std::isnan(even) ? std::string("-") : fixed(even, 1)) + "\n";
     const std::deque<double>& values = analysis.consistencies;
     const size_t n = values.size();
     const size_t recent = std::min(TREND_SPAN, n);
     if (recent > 0) {
         const size_t before = std::min(TREND_SPAN, n - recent);
-        text += "  Last " + std::to_string(recent) + ": " +
+        text += padded("  Last " + std::to_string(recent) + ":", 18, false) +
                 fixed(meanOf(values, n - recent, n), 1) + " on average";
         if (before > 0) {
             text += ", " +
@@ -541,7 +541,7 @@ std::string consistencyLines(const KeystrokeAnalysis& analysis) {
     text += "Speed of the last attempt (6 characters a word, as the window counts):\n";
     text += "  Start to end, as the window showed: " + both(shown) + "\n";
     if (last.targetText.size() > 1) {
-        text += "  First key to last:                 " + both(keyWpm) + "\n";
+        text += "  First key to last:                  " + both(keyWpm) + "\n";
     }
     return text;
 }

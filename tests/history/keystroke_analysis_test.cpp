@@ -140,9 +140,9 @@ TEST(KeystrokeAnalysis, ReportOfAHandMadeHistoryGivesTheKnownAnswers) {
         // The first twenty attempts against the last twenty.
         "  asked typed times  rate first half second half\n"
         "  c     x         4 10.0%      20.0%        0.0% falling\n",
-        "  Last attempt:  50.0\n",
+        "  Last attempt:   50.0\n",
         "  Start to end, as the window showed: 35.00 wpm, 42.00 wpm counting 5 characters a word\n"
-        "  First key to last:                 50.00 wpm, 60.00 wpm counting 5 characters a word\n",
+        "  First key to last:                  50.00 wpm, 60.00 wpm counting 5 characters a word\n",
         // Five keys in 900 ms, then one in 300 ms.
         "Speed through the last attempt (wpm over each 5 characters from the first key):\n"
         " 55.56 +#\n",
@@ -158,7 +158,8 @@ TEST(KeystrokeAnalysis, ReportOfAHandMadeHistoryGivesTheKnownAnswers) {
     }
     const double usualEven = consistencyOf(usual);
     char trend[96];
-    std::snprintf(trend, sizeof trend, "  Last 10: %.1f on average, %+.2f against the 10 before\n",
+    std::snprintf(trend, sizeof trend,
+                  "  Last 10:        %.1f on average, %+.2f against the 10 before\n",
                   (9 * usualEven + 50) / 10, (50 - usualEven) / 10);
     EXPECT_TRUE(has(report, trend)) << trend << report;
 
