@@ -569,7 +569,7 @@ std::string lastAttemptChart(const KeystrokeAnalysis& analysis, bool utf8) {
                     speeds, utf8);
 }
 
-std::string practiceLines(const KeystrokeAnalysis& analysis) {
+std::string practiceLines(const KeystrokeAnalysis& analysis, bool utf8) {
     std::string text;
     if (analysis.practiceAttempts > 0) {
         text += "Practice attempts: " + std::to_string(analysis.practiceAttempts) + ", " +
@@ -591,7 +591,7 @@ std::string practiceLines(const KeystrokeAnalysis& analysis) {
         } else {
             text += "; left it lately, typed right three times in a row:\n";
             for (auto it = analysis.leftQueue.rbegin(); it != analysis.leftQueue.rend(); ++it) {
-                text += "  " + shownTime(it->time) + "  " + wordName(it->word, false) + "\n";
+                text += "  " + shownTime(it->time) + "  " + wordName(it->word, utf8) + "\n";
             }
         }
     }
@@ -616,7 +616,7 @@ std::string timingSections(const HistorySummary& summary, bool utf8) {
     if (!bars.empty()) {
         text += "\n" + bars;
     }
-    const std::string practice = practiceLines(analysis);
+    const std::string practice = practiceLines(analysis, utf8);
     if (!practice.empty()) {
         text += "\n" + practice;
     }

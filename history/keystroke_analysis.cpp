@@ -31,17 +31,19 @@ void IntervalHistogram::add(uint32_t milliseconds) {
 }
 
 void IntervalHistogram::add(const IntervalHistogram& other) {
+    // Sums too large for a bin halve every bin as often as it takes.
+    uint64_t most = 0;
     for (uint32_t value = 0; value <= LONGEST; ++value) {
-        uint32_t& bin = bins[value];
-        if (uint64_t(bin) + other.bins[value] > UINT32_MAX) {
-            total = 0;
-            for (uint32_t& each : bins) {
-                each /= 2;
-                total += each;
-            }
-        }
-        bin += other.bins[value];
-        total += other.bins[value];
+        most = std::max(most, uint64_t(bins[value]) + other.bins[value]);
+    }
+    unsigned shift = 0;
+    while ((most >> shift) > UINT32_MAX) {
+        ++shift;
+    }
+    total = 0;
+    for (uint32_t value = 0; value <= LONGEST; ++value) {
+        bins[value] = uint32_t((uint64_t(bins[value]) + other.bins[value]) >> shift);
+        total += bins[value];
     }
 }
 
