@@ -249,8 +249,10 @@ std::string PracticePlan::describe() {
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     names.clear();
     for (size_t i = 0; i < ranked.size() && i < NAMED; ++i) {
-        names.push_back(shown(static_cast<unsigned char>(ranked[i].second >> 8)) +
-                        shown(static_cast<unsigned char>(ranked[i].second & 0xFF)));
+        const unsigned char first = static_cast<unsigned char>(ranked[i].second >> 8);
+        const unsigned char second = static_cast<unsigned char>(ranked[i].second & 0xFF);
+        const bool plain = first > 0x20 && first < 0x7F && second > 0x20 && second < 0x7F;
+        names.push_back(shown(first) + (plain ? "" : " + ") + shown(second));
     }
     if (!names.empty()) {
         aims.push_back((names.size() == 1 ? "the pair " : "the pairs ") + listed(names));
