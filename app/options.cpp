@@ -1,6 +1,7 @@
 #include "app/options.h"
 
 #include "app/languages.h"
+#include <cstdint>
 
 #ifndef TAPQUILL_VERSION
 #error "TAPQUILL_VERSION must name the program's version"
@@ -93,6 +94,17 @@ bool choosePlay(Options& options, Options::Play play) {
     return true;
 }
 
+// A decimal number from 0 to 4294967295.
+bool seedValue(const std::string& text, uint32_t& seed) {
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned long long value = std::stoull(text);
+    seed = uint32_t(value);
+    return value <= UINT32_MAX;
+}
+
 } // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments) {
@@ -179,6 +191,21 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                 options.language = findLanguage(value)->code;
                 options.languageGiven = true;
             }
+        } else if (argument == "--practice") {
+            options.practice = true;
+        } else if (argument == "--seed" || argument.rfind("--seed=", 0) == 0) {
+            std::string number;
+            if (argument.size() > 6) {
+                number = argument.substr(7);
+            } else if (i + 1 < arguments.size()) {
+                number = arguments[++i];
+            }
+            if (!seedValue(number, options.seed)) {
+                options.error = pointToHelp("--seed takes a number from 0 to 4294967295" +
+                                            (number.empty() ? "" : ", not \"" + number + "\""));
+                return options;
+            }
+            options.seeded = true;
         } else if (argument == "--history" || argument.rfind("--history=", 0) == 0) {
             options.showHistory = true;
             // The count is optional: the next argument when it is a number.
@@ -209,6 +236,14 @@ Options parseOptions(const std::vector<std::string>& arguments) {
         options.error = pointToHelp(std::string("--language is for words, not for ") +
                                     PLAY_OPTIONS[int(options.play)]);
     }
+    if (options.practice && !options.keepHistory) {
+        options.error =
+            pointToHelp("--practice needs the results history, which --no-history turns off");
+    }
+    // Practice draws words: the player's text has none.
+    if (options.practice && options.play == Options::Play::Text) {
+        options.error = pointToHelp("--practice draws words: it does not go with --text");
+    }
     return options;
 }
 
@@ -229,8 +264,14 @@ std::string usageText(const std::string& dataPlaces, const std::string& resultsF
            "                  paragraph of FILE (UTF-8, UTF-16 or Latin-1), from the first;\n"
            "                  - reads standard input\n"
            "  --history [N]   show the last N results (20 unless given), your best, your\n"
-           "                  trend and the keys you miss most, then exit\n"
+           "                  trend, the keys you miss most and where your time goes, then\n"
+           "                  exit\n"
            "  --no-history    play without reading or writing the results file\n"
+           "  --practice      draw the words toward the keys, pairs and words your results\n"
+           "                  show you miss or type slowest, and bring back the words you\n"
+           "                  stumbled on until you type them well\n"
+           "  --seed N        draw the lines from N (0 to 4294967295) instead of the clock,\n"
+           "                  so that the same N gives the same lines\n"
            "  --keyboard system\n"
            "                  take what you type from the system's keyboard layout (AZERTY,\n"
            "                  QWERTZ, Dvorak, dead keys, ...) as any text field does\n"

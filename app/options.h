@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,12 @@ struct Options {
     std::string language = "en";
     bool languageGiven = false;
     bool listLanguages = false;
+    // --practice: word targets weighted toward what the history shows the
+    // player needs, with the words they stumbled on mixed back in.
+    bool practice = false;
+    // --seed N: the draws seeded with N instead of the clock.
+    bool seeded = false;
+    uint32_t seed = 0;
     // Set when the command line cannot be used: the line to print.
     std::string error;
 };

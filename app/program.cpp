@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <memory>
 
 #include "app/data_files.h"
 #include "app/languages.h"
@@ -12,7 +13,9 @@
 #include "game/random.h"
 #include "game/results.h"
 #include "game/text_source.h"
+#include "game/word_sources.h"
 #include "history/history.h"
+#include "history/practice.h"
 #include "image/image.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -44,6 +47,9 @@ std::string playedLanguage = DEFAULT_LANGUAGE;
 bool playingText = false;
 std::string textFile;
 TextPieces textPieces;
+// With --practice in word mode: what the targets are drawn toward, kept up
+// to date with every attempt finished.
+std::unique_ptr<PracticePlan> practice;
 
 // The glyph sheet, read before the window opens and made into the font's
 // texture once there is a context.
@@ -111,6 +117,27 @@ bool beyondAscii(const WordList& words) {
     return false;
 }
 
+// Practice draws words: a verse answer plays verses as usual. The plan comes
+// from the results file; until it holds enough, words are drawn as usual.
+bool startPractice(std::string& error) {
+    if (game.verseMode) {
+        std::cout << "Practice: verses are played as usual; practice draws words only."
+                  << std::endl;
+        return true;
+    }
+    practice = std::make_unique<PracticePlan>(playedLanguage);
+    if (!loadPracticePlan(resultsFilePath(), *practice, error))
+        return false;
+    std::cout << practice->describe() << std::endl;
+    game.makeTarget = [](GameState& state, RandomGenerator& random) {
+        if (practice->ready())
+            practice->drawTarget(state.words, state.wordCount, random, state.targetText);
+        else
+            buildTargetText(state, random);
+    };
+    return true;
+}
+
 } // namespace
 
 bool startUp(const Options& options, std::string& error) {
@@ -125,7 +152,11 @@ bool startUp(const Options& options, std::string& error) {
     window.scale = options.windowScale;
     window.coverDesktop = options.fullscreen;
     playedLanguage = options.language;
+    if (options.seeded)
+        seedProgramRandom(options.seed);
     if (!chooseTargets(options, error))
+        return false;
+    if (options.practice && !startPractice(error))
         return false;
     if (!systemKeyboard && !english && !game.verseMode && beyondAscii(game.words)) {
         std::fprintf(stderr,
@@ -230,6 +261,10 @@ void renderFrame() {
             record.source = textFile;
         } else if (record.mode == AttemptMode::Words) {
             record.language = playedLanguage;
+        }
+        if (practice) {
+            record.mode = AttemptMode::Practice;
+            practice->add(record);
         }
         history.record(record);
     }

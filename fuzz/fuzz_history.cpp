@@ -1,8 +1,9 @@
 // libFuzzer entry for the results file: --history reads any file to a
 // report (or to lines skipped and counted); every line that reads as a
 // record, its keystroke timing included, writes back as a line that reads as
-// the same record; and the upgrade of a 1.0.0 file keeps every byte of every
-// line and gives the same records.
+// the same record; the upgrade of a 1.0.0 file keeps every byte of every
+// line and gives the same records; and practice draws targets of the asked
+// length from whatever plan the file gives.
 #include <algorithm>
 #include <cstdint>
 #include <sstream>
@@ -12,6 +13,26 @@
 #include "fuzz/harness_support.h"
 #include "history/history.h"
 #include "history/history_report.h"
+#include "history/practice.h"
+
+namespace {
+
+void drawPractice(const std::string& path) {
+    PracticePlan plan("en");
+    std::string error;
+    fuzzRequire(loadPracticePlan(path, plan, error), "the practice plan of a readable file failed");
+    fuzzRequire(!plan.describe().empty(), "practice said nothing");
+    static const WordList words = {"ab", "cd", "ef", "x"};
+    RandomGenerator random(2026);
+    std::string target;
+    for (int i = 0; i < 4; ++i) {
+        plan.drawTarget(words, 6, random, target);
+        fuzzRequire(std::count(target.begin(), target.end(), ' ') == 5,
+                    "a practice target is not six words");
+    }
+}
+
+} // namespace
 
 namespace {
 
@@ -81,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     "the history of a readable file failed");
         fuzzRequire(!out.str().empty(), "the history printed nothing");
     }
+    drawPractice(file.path);
 
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::vector<ResultRecord> records;

@@ -273,6 +273,26 @@ def text_corpus():
     write("text", "nothing-typeable.txt", "\u4e2d\u6587\n\n\t".encode("utf-8"))
 
 
+def timed_history_corpus():
+    """Enough timed word records for the keystroke sections and a practice plan:
+    "ab cd ef" typed with c mistyped now and then, one record with the longest
+    interval the field holds, and one of another language."""
+    header = (b"time,mode,words,characters,mismatches,milliseconds,wpm,error_percent,target,"
+              b"mistyped,language,source,keystrokes\r\n")
+    lines = []
+    for i in range(12):
+        mode = b"practice" if i % 3 == 0 else b"words"
+        if i % 2:
+            lines.append(b"2026-12-07T18:%02d:00+01:00,%s,3,8,1,2000,40.000000,12.500000,"
+                         b'"ab cd ef","c>x",en,"",KoFyGe*EqLaFyGeKo\r\n' % (i, mode))
+        else:
+            lines.append(b"2026-12-07T18:%02d:00+01:00,%s,3,8,0,2000,40.000000,0.000000,"
+                         b'"ab cd ef","",en,"",KoFyGeEqLaNXMRLXvGeKo\r\n' % (i, mode))
+    lines.append(b'2026-12-07T19:00:00+01:00,words,1,2,0,100,200.000000,0.000000,"ab","",de,"",'
+                 b"az\r\n")
+    write("history", "timed-history.csv", header + b"".join(lines))
+
+
 if __name__ == "__main__":
     tga_corpus()
     bmp_corpus()
@@ -281,3 +301,4 @@ if __name__ == "__main__":
     history_corpus()
     timing_corpus()
     text_corpus()
+    timed_history_corpus()

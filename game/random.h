@@ -24,3 +24,6 @@ class RandomGenerator {
 // The program's generator: seeded with the calendar time in whole seconds
 // during static construction, then two numbers drawn and discarded.
 RandomGenerator& programRandom();
+// Seeds the program's generator with `seed` instead, and discards two
+// numbers as at load: the same seed gives the same draws.
+void seedProgramRandom(uint32_t seed);

@@ -98,6 +98,10 @@ int hexValue(char c) {
 // The bytes a text field stands for; false when a '%' is not followed by
 // two hex digits.
 bool decodeText(const std::string& field, std::string& bytes) {
+    if (field.find('%') == std::string::npos) {
+        bytes = field;
+        return true;
+    }
     bytes.clear();
     for (size_t i = 0; i < field.size(); ++i) {
         if (field[i] != '%') {
@@ -122,37 +126,41 @@ bool decodeText(const std::string& field, std::string& bytes) {
 // commas and doubled quotes. False for a quote in the wrong place.
 bool splitFields(const std::string& line, std::vector<std::string>& fields) {
     fields.assign(1, std::string());
+    const size_t size = line.size();
     size_t i = 0;
-    while (i < line.size()) {
-        const char c = line[i];
-        if (c == ',') {
+    while (i < size) {
+        if (line[i] == ',') {
             fields.emplace_back();
             ++i;
-        } else if (c == '"' && fields.back().empty()) {
-            for (++i;; ++i) {
-                if (i >= line.size()) {
+        } else if (line[i] == '"') {
+            // A quoted field (a field begins after a comma, so it is empty).
+            for (++i;; i += 2) {
+                const size_t quote = line.find('"', i);
+                if (quote == std::string::npos) {
                     return false;
                 }
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        fields.back() += '"';
-                        ++i;
-                    } else {
-                        break;
-                    }
-                } else {
-                    fields.back() += line[i];
+                fields.back().append(line, i, quote - i);
+                i = quote;
+                if (i + 1 >= size || line[i + 1] != '"') {
+                    break;
                 }
+                fields.back() += '"';
             }
             ++i;
-            if (i < line.size() && line[i] != ',') {
+            if (i < size && line[i] != ',') {
                 return false;
             }
-        } else if (c == '"') {
-            return false;
         } else {
-            fields.back() += c;
-            ++i;
+            // Up to the next comma, without a quote.
+            size_t end = line.find(',', i);
+            if (end == std::string::npos) {
+                end = size;
+            }
+            if (std::memchr(line.data() + i, '"', end - i) != nullptr) {
+                return false;
+            }
+            fields.back().append(line, i, end - i);
+            i = end;
         }
     }
     return true;
@@ -291,6 +299,7 @@ std::string encodeKeystrokes(const std::vector<uint32_t>& intervals,
 bool decodeKeystrokes(const std::string& field, std::vector<uint32_t>& intervals,
                       std::vector<uint32_t>& mistypedAt) {
     intervals.clear();
+    intervals.reserve(field.size() / 2);
     mistypedAt.clear();
     uint64_t value = 0;
     size_t digits = 0;

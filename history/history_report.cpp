@@ -212,31 +212,28 @@ std::string summaryLines(const HistorySummary& summary) {
     return text + speedLine + "\n" + errorLine + "\n";
 }
 
-// Bars of the speed, one column an attempt, scaled from the lowest to the
-// highest speed shown, labelled with both.
-std::string chart(const HistorySummary& summary, bool utf8) {
-    const size_t shown = std::min(CHART_SPAN, summary.last.size());
-    std::vector<double> speeds;
+// Bars of `values`, one column each, scaled from the lowest to the highest
+// finite value and labelled with both, under `title`; empty when no value is
+// finite.
+std::string barChart(const std::string& title, const std::vector<double>& values, bool utf8) {
     double low = INFINITY;
     double high = -INFINITY;
-    for (size_t i = summary.last.size() - shown; i < summary.last.size(); ++i) {
-        const double speed = numberOf(summary.last[i].speed);
-        speeds.push_back(speed);
-        if (std::isfinite(speed)) {
-            low = std::min(low, speed);
-            high = std::max(high, speed);
+    for (double value : values) {
+        if (std::isfinite(value)) {
+            low = std::min(low, value);
+            high = std::max(high, value);
         }
     }
     if (!std::isfinite(low)) {
         return std::string();
     }
-    // Heights in eighths of a row; the lowest speed keeps a sliver.
+    // Heights in eighths of a row; the lowest value keeps a sliver.
     const int full = CHART_ROWS * 8;
     std::vector<int> heights;
-    for (double speed : speeds) {
+    for (double value : values) {
         int height = 0;
-        if (std::isfinite(speed)) {
-            height = high > low ? 1 + int(std::lround((speed - low) / (high - low) * (full - 1)))
+        if (std::isfinite(value)) {
+            height = high > low ? 1 + int(std::lround((value - low) / (high - low) * (full - 1)))
                                 : full / 2;
         }
         heights.push_back(height);
@@ -246,7 +243,7 @@ std::string chart(const HistorySummary& summary, bool utf8) {
     const std::string highLabel = fixed(high, 2);
     const std::string lowLabel = fixed(low, 2);
     const size_t labelWidth = std::max(highLabel.size(), lowLabel.size());
-    std::string text = "Speed of the last " + std::to_string(shown) + " attempts (wpm):\n";
+    std::string text = title;
     for (int row = CHART_ROWS - 1; row >= 0; --row) {
         const bool labelled = row == CHART_ROWS - 1 || row == 0;
         const std::string label = row == 0 ? lowLabel : labelled ? highLabel : "";
@@ -262,6 +259,17 @@ std::string chart(const HistorySummary& summary, bool utf8) {
         text += line + "\n";
     }
     return text;
+}
+
+// The speed of the last attempts, one column an attempt.
+std::string chart(const HistorySummary& summary, bool utf8) {
+    const size_t shown = std::min(CHART_SPAN, summary.last.size());
+    std::vector<double> speeds;
+    for (size_t i = summary.last.size() - shown; i < summary.last.size(); ++i) {
+        speeds.push_back(numberOf(summary.last[i].speed));
+    }
+    return barChart("Speed of the last " + std::to_string(shown) + " attempts (wpm):\n", speeds,
+                    utf8);
 }
 
 std::string mistypedTable(const HistorySummary& summary, bool utf8) {
@@ -300,6 +308,356 @@ std::string mistypedTable(const HistorySummary& summary, bool utf8) {
                             (times == 1 ? " time)" : " times)")});
     }
     return "Characters mistyped most often:\n" + table(rows, {false, true, true, true, false});
+}
+
+// ---------------------------------------------------------------- timing
+
+constexpr uint64_t KEY_ASKED_AT_LEAST = 20;
+constexpr uint64_t PAIR_TIMED_AT_LEAST = 10;
+constexpr uint64_t WORD_TIMED_AT_LEAST = 3;
+constexpr uint64_t HALF_ASKED_AT_LEAST = 20;
+constexpr size_t TIMING_ROWS = 10;
+constexpr size_t CHUNK_CHARACTERS = 5;
+
+// Characters a minute over six: the window's words per minute.
+double wpmOf(double characters, double milliseconds) {
+    return milliseconds > 0 ? characters * 10000.0 / milliseconds : INFINITY;
+}
+
+std::string wpmText(double wpm) {
+    return std::isfinite(wpm) ? fixed(wpm, 1) : "-";
+}
+
+std::string percent(double part, double whole) {
+    return fixed(whole > 0 ? 100.0 * part / whole : 0.0, 1) + "%";
+}
+
+std::string pairName(unsigned pair, bool utf8) {
+    const char first = char(pair >> 8);
+    const char second = char(pair & 0xFF);
+    const auto plain = [](char c) { return c > 0x20 && c < 0x7F; };
+    if (plain(first) && plain(second)) {
+        return std::string{first, second};
+    }
+    return characterName(first, utf8) + " + " + characterName(second, utf8);
+}
+
+std::string keysTables(const KeystrokeAnalysis& analysis, bool utf8) {
+    struct Row {
+        unsigned c;
+        double median;
+        double accuracy;
+    };
+    std::vector<Row> rows;
+    for (unsigned c = 0; c < 256; ++c) {
+        const KeystrokeAnalysis::Key& key = analysis.keys[c];
+        if (key.asked < KEY_ASKED_AT_LEAST) {
+            continue;
+        }
+        const IntervalHistogram* times = analysis.keyHistogram(static_cast<unsigned char>(c));
+        rows.push_back({c, times != nullptr ? times->median() : NAN,
+                        1.0 - double(key.missed) / double(key.asked)});
+    }
+    if (rows.empty()) {
+        return "No key was asked " + std::to_string(KEY_ASKED_AT_LEAST) +
+               " times yet with timing.\n";
+    }
+    const auto tableOf = [&](const std::vector<Row>& chosen) {
+        std::vector<std::vector<std::string>> cells = {
+            {"key", "asked", "accuracy", "median ms", "wpm"}};
+        for (const Row& row : chosen) {
+            const KeystrokeAnalysis::Key& key = analysis.keys[row.c];
+            const bool timed = !std::isnan(row.median);
+            cells.push_back({characterName(char(row.c), utf8), std::to_string(key.asked),
+                             percent(double(key.asked - key.missed), double(key.asked)),
+                             timed ? fixed(row.median, 0) : "-",
+                             timed ? wpmText(wpmOf(1, row.median)) : "-"});
+        }
+        return table(cells, {false, true, true, true, true});
+    };
+    std::vector<Row> slowest;
+    for (const Row& row : rows) {
+        if (!std::isnan(row.median)) {
+            slowest.push_back(row);
+        }
+    }
+    std::stable_sort(slowest.begin(), slowest.end(),
+                     [](const Row& a, const Row& b) { return a.median > b.median; });
+    slowest.resize(std::min(slowest.size(), TIMING_ROWS));
+    std::vector<Row> missed;
+    for (const Row& row : rows) {
+        if (row.accuracy < 1.0) {
+            missed.push_back(row);
+        }
+    }
+    std::stable_sort(missed.begin(), missed.end(),
+                     [](const Row& a, const Row& b) { return a.accuracy < b.accuracy; });
+    missed.resize(std::min(missed.size(), TIMING_ROWS));
+    const std::string asked = " (asked at least " + std::to_string(KEY_ASKED_AT_LEAST) + " times)";
+    std::string text;
+    if (!slowest.empty()) {
+        text += "Slowest keys" + asked + ":\n" + tableOf(slowest);
+    }
+    if (!missed.empty()) {
+        text += (text.empty() ? "" : "\n") + std::string("Least accurate keys") + asked + ":\n" +
+                tableOf(missed);
+    }
+    return text;
+}
+
+std::string pairsTable(const KeystrokeAnalysis& analysis, bool utf8) {
+    std::vector<std::pair<double, unsigned>> pairs;
+    for (unsigned pair = 0; pair < 65536; ++pair) {
+        const IntervalHistogram* times = analysis.pairHistogramOf(pair);
+        if (times != nullptr && times->count() >= PAIR_TIMED_AT_LEAST) {
+            pairs.emplace_back(times->median(), pair);
+        }
+    }
+    if (pairs.empty()) {
+        return "No pair of keys was typed right " + std::to_string(PAIR_TIMED_AT_LEAST) +
+               " times yet.\n";
+    }
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    pairs.resize(std::min(pairs.size(), TIMING_ROWS));
+    std::vector<std::vector<std::string>> rows = {{"pair", "typed right", "median ms", "wpm"}};
+    for (const auto& [median, pair] : pairs) {
+        rows.push_back({pairName(pair, utf8),
+                        std::to_string(analysis.pairHistogramOf(pair)->count()), fixed(median, 0),
+                        wpmText(wpmOf(1, median))});
+    }
+    return "Slowest pairs of keys (typed right at least " + std::to_string(PAIR_TIMED_AT_LEAST) +
+           " times; the time of the second key):\n" + table(rows, {false, true, true, true});
+}
+
+// A word for the table: its bytes outside printable ASCII by name.
+std::string wordName(const std::string& word, bool utf8) {
+    std::string text;
+    for (char c : word) {
+        const unsigned code = static_cast<unsigned char>(c);
+        text += code > 0x20 && code < 0x7F ? std::string(1, c) : characterName(c, utf8);
+    }
+    return text;
+}
+
+std::string wordsTables(const KeystrokeAnalysis& analysis, bool utf8) {
+    using Entry = std::pair<const std::string*, const KeystrokeAnalysis::Word*>;
+    std::vector<Entry> mistyped;
+    std::vector<std::pair<double, Entry>> slowest;
+    for (const auto& [word, stats] : analysis.words) {
+        if (stats.mistyped > 0) {
+            mistyped.push_back({&word, &stats});
+        }
+        if (stats.clean >= WORD_TIMED_AT_LEAST && word.size() > 1) {
+            const double mean = stats.cleanMilliseconds / double(stats.clean);
+            slowest.push_back({wpmOf(double(word.size() - 1), mean), {&word, &stats}});
+        }
+    }
+    std::string text;
+    if (mistyped.empty()) {
+        text += "No word was mistyped.\n";
+    } else {
+        // Most often first; then at the higher rate; then in byte order.
+        std::sort(mistyped.begin(), mistyped.end(), [](const Entry& a, const Entry& b) {
+            if (a.second->mistyped != b.second->mistyped) {
+                return a.second->mistyped > b.second->mistyped;
+            }
+            if (a.second->seen != b.second->seen) {
+                return a.second->seen < b.second->seen;
+            }
+            return *a.first < *b.first;
+        });
+        mistyped.resize(std::min(mistyped.size(), TIMING_ROWS));
+        std::vector<std::vector<std::string>> rows = {{"word", "mistyped", "typed", "rate"}};
+        for (const Entry& entry : mistyped) {
+            rows.push_back({wordName(*entry.first, utf8), std::to_string(entry.second->mistyped),
+                            std::to_string(entry.second->seen),
+                            percent(double(entry.second->mistyped), double(entry.second->seen))});
+        }
+        text += "Words mistyped most often:\n" + table(rows, {false, true, true, true});
+    }
+    if (!slowest.empty()) {
+        std::sort(slowest.begin(), slowest.end(), [](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first < b.first : *a.second.first < *b.second.first;
+        });
+        slowest.resize(std::min(slowest.size(), TIMING_ROWS));
+        std::vector<std::vector<std::string>> rows = {
+            {"word", "typed right", "first to last key ms", "wpm"}};
+        for (const auto& [wpm, entry] : slowest) {
+            rows.push_back({wordName(*entry.first, utf8), std::to_string(entry.second->clean),
+                            fixed(entry.second->cleanMilliseconds / double(entry.second->clean), 0),
+                            wpmText(wpm)});
+        }
+        text += "\nWords typed slowest (typed right at least " +
+                std::to_string(WORD_TIMED_AT_LEAST) + " times; from the first key to the last):\n" +
+                table(rows, {false, true, true, true});
+    }
+    return text;
+}
+
+std::string confusionsTable(const KeystrokeAnalysis& analysis, bool utf8) {
+    const size_t periods = analysis.periods.size();
+    std::vector<std::pair<uint64_t, unsigned>> confusions;
+    for (unsigned pair = 0; pair < 65536; ++pair) {
+        const uint64_t count = analysis.confusionCount(pair, 0, periods);
+        if (count > 0) {
+            confusions.emplace_back(count, pair);
+        }
+    }
+    if (confusions.empty()) {
+        return "No confusions: every key was typed as asked.\n";
+    }
+    std::stable_sort(confusions.begin(), confusions.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    confusions.resize(std::min(confusions.size(), TIMING_ROWS));
+    const size_t half = analysis.halfway();
+    std::vector<std::vector<std::string>> rows = {
+        {"asked", "typed", "times", "rate", "first half", "second half", ""}};
+    for (const auto& [count, pair] : confusions) {
+        const unsigned char asked = static_cast<unsigned char>(pair >> 8);
+        const uint64_t firstAsked = analysis.askedCount(asked, 0, half);
+        const uint64_t secondAsked = analysis.askedCount(asked, half, periods);
+        const uint64_t first = analysis.confusionCount(pair, 0, half);
+        const uint64_t second = analysis.confusionCount(pair, half, periods);
+        std::string trend = "too few to tell";
+        if (firstAsked >= HALF_ASKED_AT_LEAST && secondAsked >= HALF_ASKED_AT_LEAST) {
+            // Compared as first / firstAsked against second / secondAsked.
+            const double before = double(first) * double(secondAsked);
+            const double after = double(second) * double(firstAsked);
+            trend = after < before ? "falling" : after > before ? "rising" : "steady";
+        }
+        rows.push_back(
+            {characterName(char(asked), utf8), characterName(char(pair & 0xFF), utf8),
+             std::to_string(count), percent(double(count), double(analysis.keys[asked].asked)),
+             firstAsked > 0 ? percent(double(first), double(firstAsked)) : "-",
+             secondAsked > 0 ? percent(double(second), double(secondAsked)) : "-", trend});
+    }
+    return "Confusions (a key asked, another typed; the rate of all the times it was asked):\n" +
+           table(rows, {false, false, true, true, true, true, false});
+}
+
+double meanOf(const std::deque<double>& values, size_t from, size_t to) {
+    double sum = 0;
+    for (size_t i = from; i < to; ++i) {
+        sum += values[i];
+    }
+    return sum / double(to - from);
+}
+
+std::string consistencyLines(const KeystrokeAnalysis& analysis) {
+    std::string text = "Consistency (100 is perfectly even typing):\n";
+    const ResultRecord& last = analysis.last;
+    const double even = consistencyOf(last.intervals);
+    text += "  Last attempt:   " + (std::isnan(even) ? std::string("-") : fixed(even, 1)) + "\n";
+    const std::deque<double>& values = analysis.consistencies;
+    const size_t n = values.size();
+    const size_t recent = std::min(TREND_SPAN, n);
+    if (recent > 0) {
+        const size_t before = std::min(TREND_SPAN, n - recent);
+        text += padded("  Last " + std::to_string(recent) + ":", 18, false) +
+                fixed(meanOf(values, n - recent, n), 1) + " on average";
+        if (before > 0) {
+            text += ", " +
+                    signedFixed(meanOf(values, n - recent, n) -
+                                meanOf(values, n - recent - before, n - recent)) +
+                    " against the " + std::to_string(before) + " before";
+        }
+        text += "\n";
+    }
+    const double shown = numberOf(last.speed);
+    double keyTime = 0;
+    for (size_t i = 1; i < last.intervals.size(); ++i) {
+        keyTime += double(last.intervals[i]);
+    }
+    const double keyWpm = wpmOf(double(last.targetText.size()) - 1, keyTime);
+    const auto both = [](double wpm) {
+        return (std::isfinite(wpm) ? fixed(wpm, 2) : std::string("-")) + " wpm, " +
+               (std::isfinite(wpm) ? fixed(wpm * 6 / 5, 2) : std::string("-")) +
+               " wpm counting 5 characters a word";
+    };
+    text += "Speed of the last attempt (6 characters a word, as the window counts):\n";
+    text += "  Start to end, as the window showed: " + both(shown) + "\n";
+    if (last.targetText.size() > 1) {
+        text += "  First key to last:                  " + both(keyWpm) + "\n";
+    }
+    return text;
+}
+
+// The last attempt's speed through the line: one column for each run of
+// characters after the first.
+std::string lastAttemptChart(const KeystrokeAnalysis& analysis, bool utf8) {
+    const std::vector<uint32_t>& intervals = analysis.last.intervals;
+    if (intervals.size() < 2) {
+        return std::string();
+    }
+    const size_t timed = intervals.size() - 1;
+    const size_t chunk = std::max(CHUNK_CHARACTERS, (timed + CHART_SPAN - 1) / CHART_SPAN);
+    std::vector<double> speeds;
+    for (size_t start = 1; start < intervals.size(); start += chunk) {
+        const size_t end = std::min(intervals.size(), start + chunk);
+        double time = 0;
+        for (size_t i = start; i < end; ++i) {
+            time += double(intervals[i]);
+        }
+        speeds.push_back(wpmOf(double(end - start), time));
+    }
+    return barChart("Speed through the last attempt (wpm over each " + std::to_string(chunk) +
+                        " characters from the first key):\n",
+                    speeds, utf8);
+}
+
+std::string practiceLines(const KeystrokeAnalysis& analysis, bool utf8) {
+    std::string text;
+    if (analysis.practiceAttempts > 0) {
+        text += "Practice attempts: " + std::to_string(analysis.practiceAttempts) + ", " +
+                fixed(analysis.practiceSpeedSum / double(analysis.practiceAttempts), 2) +
+                " wpm on average";
+        if (analysis.otherWordAttempts > 0) {
+            text += " (other word attempts: " +
+                    fixed(analysis.otherWordSpeedSum / double(analysis.otherWordAttempts), 2) +
+                    " wpm)";
+        }
+        text += "\n";
+    }
+    if (analysis.queueSize > 0 || !analysis.leftQueue.empty()) {
+        const size_t queued = analysis.queueSize;
+        text += "Practice queue: " + std::to_string(queued) + (queued == 1 ? " word" : " words") +
+                " to type again";
+        if (analysis.leftQueue.empty()) {
+            text += "\n";
+        } else {
+            text += "; left it lately, typed right three times in a row:\n";
+            for (auto it = analysis.leftQueue.rbegin(); it != analysis.leftQueue.rend(); ++it) {
+                text += "  " + shownTime(it->time) + "  " + wordName(it->word, utf8) + "\n";
+            }
+        }
+    }
+    return text;
+}
+
+std::string timingSections(const HistorySummary& summary, bool utf8) {
+    const KeystrokeAnalysis& analysis = summary.keystrokes;
+    std::string text;
+    if (analysis.untimedAttempts > 0) {
+        const uint64_t untimed = analysis.untimedAttempts;
+        text += "\n" + std::to_string(untimed) + " of " + std::to_string(summary.count) +
+                " attempts " + (untimed == 1 ? "has" : "have") + " no keystroke timing and " +
+                (untimed == 1 ? "is" : "are") + " left out below.\n";
+    }
+    text += "\n" + keysTables(analysis, utf8);
+    text += "\n" + pairsTable(analysis, utf8);
+    text += "\n" + wordsTables(analysis, utf8);
+    text += "\n" + confusionsTable(analysis, utf8);
+    text += "\n" + consistencyLines(analysis);
+    const std::string bars = lastAttemptChart(analysis, utf8);
+    if (!bars.empty()) {
+        text += "\n" + bars;
+    }
+    const std::string practice = practiceLines(analysis, utf8);
+    if (!practice.empty()) {
+        text += "\n" + practice;
+    }
+    return text;
 }
 
 // Hands each line of the file (without its line feed) to `line`; a line
@@ -373,6 +731,7 @@ void HistorySummary::add(const ResultRecord& record) {
         ++missed[target];
         ++typedInstead[target * 256 + static_cast<unsigned char>(pair.second)];
     }
+    keystrokes.add(record);
     last.push_back({record.time, record.mode, record.wordCount, record.targetText.size(),
                     record.milliseconds, record.speed, record.errorPercentage, language,
                     record.source});
@@ -391,7 +750,41 @@ std::string historyReport(const HistorySummary& summary, size_t count, bool utf8
     if (!bars.empty()) {
         text += bars + "\n";
     }
-    return text + mistypedTable(summary, utf8);
+    text += mistypedTable(summary, utf8);
+    if (summary.keystrokes.timedAttempts > 0) {
+        text += timingSections(summary, utf8);
+    }
+    return text;
+}
+
+bool readResults(const std::string& path, const std::function<void(const ResultRecord&)>& each,
+                 size_t& damaged, std::string& error) {
+    damaged = 0;
+    if (path.empty() || !pathExists(path)) {
+        return true;
+    }
+    std::string why;
+    std::FILE* file = openRegularFile(path, &why);
+    if (file == nullptr) {
+        error = "cannot read \"" + path + "\": " + why;
+        return false;
+    }
+    ResultRecord record;
+    const bool read = forEachLine(file, LONGEST_RECORD, [&](const std::string& line) {
+        if (isResultLine(line)) {
+            if (parseRecord(line, record)) {
+                each(record);
+            } else {
+                ++damaged;
+            }
+        }
+    });
+    std::fclose(file);
+    if (!read) {
+        error = "cannot read \"" + path + "\": " + std::strerror(EIO);
+        return false;
+    }
+    return true;
 }
 
 int showHistory(const std::string& path, size_t count, bool utf8, std::ostream& out,
@@ -405,27 +798,13 @@ int showHistory(const std::string& path, size_t count, bool utf8, std::ostream& 
             << std::endl;
         return 0;
     }
-    std::string error;
-    std::FILE* file = openRegularFile(path, &error);
-    if (file == nullptr) {
-        errors << "tapquill: cannot read \"" << path << "\": " << error << std::endl;
-        return 1;
-    }
     HistorySummary summary(std::min(count, HISTORY_TABLE_LIMIT));
     size_t damaged = 0;
-    ResultRecord record;
-    const bool read = forEachLine(file, LONGEST_RECORD, [&](const std::string& line) {
-        if (isResultLine(line)) {
-            if (parseRecord(line, record)) {
-                summary.add(record);
-            } else {
-                ++damaged;
-            }
-        }
-    });
-    std::fclose(file);
-    if (!read) {
-        errors << "tapquill: cannot read \"" << path << "\": " << std::strerror(EIO) << std::endl;
+    std::string error;
+    if (!readResults(
+            path, [&summary](const ResultRecord& record) { summary.add(record); }, damaged,
+            error)) {
+        errors << "tapquill: " << error << std::endl;
         return 1;
     }
     if (damaged > 0) {

@@ -1,24 +1,28 @@
 // What `tapquill --history` shows: the last attempts, the personal bests
-// (of each mode and language) and the trend, a chart of the speed, and the characters mistyped most
-// often.
+// (of each mode and language) and the trend, a chart of the speed, and the
+// characters mistyped most often; then, over the attempts with keystroke
+// timing, where the time goes.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "history/history.h"
+#include "history/keystroke_analysis.h"
 
 // The most attempts the table lists, however many are asked for.
 constexpr size_t HISTORY_TABLE_LIMIT = 100000;
 
 // What the report needs of the results, gathered record by record in memory
 // that does not grow with the file: the count, the best speed, the last
-// attempts, and the characters asked for and mistyped over all of them.
+// attempts, the characters asked for and mistyped over all of them, and the
+// keystroke analysis of those with timing.
 class HistorySummary {
   public:
     // One attempt as the table, the trend and the chart show it.
@@ -60,6 +64,7 @@ class HistorySummary {
     // How often each character (the index's high byte) was typed as another
     // (its low byte).
     std::vector<uint64_t> typedInstead = std::vector<uint64_t>(256 * 256, 0);
+    KeystrokeAnalysis keystrokes;
 
   private:
     size_t kept;
@@ -68,6 +73,13 @@ class HistorySummary {
 // The report of `summary` with the last `count` attempts in the table; the
 // chart is drawn with block characters when `utf8`, in ASCII otherwise.
 std::string historyReport(const HistorySummary& summary, size_t count, bool utf8);
+
+// Reads the results file at `path` line by line, handing each record to
+// `each`; counts the lines that are not records in `damaged`. False, with
+// `error` set, when the file is there but cannot be read; a file that is not
+// there holds no records.
+bool readResults(const std::string& path, const std::function<void(const ResultRecord&)>& each,
+                 size_t& damaged, std::string& error);
 
 // Reads the results file at `path` line by line and writes the report to
 // `out`; lines that are not records are skipped and counted in one line on

@@ -814,10 +814,10 @@ class Session:
                                                       last[0].lit_rows(), path))
             raise
 
-    def close_and_check_exit(self, timeout=15, errors=b""):
+    def close_and_check_exit(self, timeout=15, errors=b"", output=b""):
         """Sends the close request; the program must end with status 0 having
-        written nothing after the prompt and `errors` (nothing unless given)
-        on standard error."""
+        written `output` after the prompt and `errors` on standard error
+        (nothing unless given)."""
         check(supports_close_request(self.server.connection, self.window),
               "the window does not take WM_DELETE_WINDOW close requests")
         request_close(self.server.connection, self.window)
@@ -825,9 +825,9 @@ class Session:
         check(status is not None, "the program still runs %d s after the close request" % timeout)
         out, err = self.program.output()
         check(status == 0, "exit status after the close request: expected 0, got %s" % status)
-        check(out == self.console_output,
-              "standard output after the prompt: expected nothing, got %r"
-              % out[len(self.console_output):])
+        check(out == self.console_output + output,
+              "standard output after the prompt: expected %r, got %r"
+              % (output, out[len(self.console_output):]))
         check(err == errors, "standard error: expected %r, got %r" % (errors, err))
         self.client = None
 

@@ -516,6 +516,13 @@ def scenario_options(options):
         (["--version"], 0, version, None),
         (["--bogus"], 2, None, b'unknown option "--bogus" (see tapquill --help)'),
         (["--help", "words"], 2, None, b'unexpected argument "words" (see tapquill --help)'),
+        (["--seed"], 2, None, b"--seed takes a number from 0 to 4294967295 (see tapquill --help)"),
+        (["--seed", "4294967296"], 2, None, b'--seed takes a number from 0 to 4294967295, not '
+         b'"4294967296" (see tapquill --help)'),
+        (["--practice", "--no-history"], 2, None, b"--practice needs the results history, which "
+         b"--no-history turns off (see tapquill --help)"),
+        (["--practice", "--text", "notes.txt"], 2, None, b"--practice draws words: it does "
+         b"not go with --text (see tapquill --help)"),
     ] + [
         (arguments, 2, None, b"--scale takes a whole number from 1 to 8 or \"auto\"" + wrong
          + b" (see tapquill --help)")
@@ -849,6 +856,148 @@ def scenario_scaled_window(options):
               "--fullscreen: Alt+F4 did not end the game cleanly: %s" % (s.program.output(),))
 
 
+def keystrokes_field(intervals, wrong):
+    """The results file's keystrokes column: each interval in base 26 (upper-case
+    letters, the last digit lower-case), a '*' before the mistyped ones."""
+    field = ""
+    for i, value in enumerate(intervals):
+        digits = []
+        while True:
+            digits.append(value % 26)
+            value //= 26
+            if value == 0:
+                break
+        field += ("*" if i in wrong else "") + "".join(chr(65 + d) for d in reversed(digits[1:]))
+        field += chr(97 + digits[0])
+    return field
+
+
+def weak_y_history():
+    """A results file of 24 timed attempts at five words of WORDS, each holding
+    army and baby: every key 150 ms after the one before but y, 450 ms; the y
+    of baby typed as t in the first eight."""
+    lines = ["time,mode,words,characters,mismatches,milliseconds,wpm,error_percent,target,"
+             "mistyped,language,source,keystrokes"]
+    others = [word for word in WORDS if "y" not in word]
+    for i in range(24):
+        words = ["army", others[i % len(others)], "baby", others[(i + 5) % len(others)],
+                 others[(i + 9) % len(others)]]
+        target = " ".join(words)
+        intervals = [600] + [450 if c == "y" else 150 for c in target[1:]]
+        wrong = {target.index("baby") + 3} if i < 8 else set()
+        milliseconds = sum(intervals)
+        lines.append('2026-12-%02dT18:%02d:00+01:00,words,5,%d,%d,%d,%s,%s,"%s","%s",en,"",%s'
+                     % (1 + i // 8, i, len(target), len(wrong), milliseconds,
+                        format_float(len(target) * 10000.0 / milliseconds),
+                        format_float(len(wrong) * 100.0 / len(target)), target,
+                        " ".join("y>t" for _ in wrong), keystrokes_field(intervals, wrong)))
+    return ("\r\n".join(lines) + "\r\n").encode()
+
+
+def prepared_results(options, s, history):
+    """The environment of a run whose results file holds `history`, and the file."""
+    env = program_environment(s.display_name)
+    env["XDG_DATA_HOME"] = os.path.join(s.workdir, "data")
+    path = results_file_of(options, env)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as results:
+        results.write(history)
+    return env, path
+
+
+def scenario_timed_history(options):
+    """--history on a file of timed attempts in which y is slow and mistyped:
+    the new sections name y as the slowest and least accurate key, by and my
+    as the slowest pairs, baby as the word mistyped most, y typed as t as a
+    falling confusion, and chart the last attempt."""
+    with Session(options, "timed_history", {}) as s:
+        env, _ = prepared_results(options, s, weak_y_history())
+        history = Program(program_command(options.program) + ["--history"], s.workdir,
+                          env).start()
+        status = history.wait_exit(30)
+        out, err = history.output()
+        report = out.decode("utf-8").replace("\r\n", "\n")
+        check(status == 0 and err == b"", "--history: status %s, errors %r" % (status, err))
+        expected = [
+            r"Slowest keys \(asked at least 20 times\):\n.*\n  y +48 +83\.3% +450 +22\.2\n",
+            r"Least accurate keys \(asked at least 20 times\):\n.*\n  y +48 +83\.3% ",
+            r"Slowest pairs of keys .*\n.*\n  by +16 +450 +22\.2\n  my +24 +450 +22\.2\n",
+            r"Words mistyped most often:\n.*\n  baby +8 +24 +33\.3%\n",
+            r"\n  y +t +8 +16\.7% +33\.3% +0\.0% falling\n",
+            r"Consistency \(100 is perfectly even typing\):\n  Last attempt: ",
+            r"Speed through the last attempt \(wpm over each 5 characters from the first key\):",
+        ]
+        for pattern in expected:
+            check(re.search(pattern, report) is not None,
+                  "--history lacks %r:\n%s" % (pattern, report))
+        print("--history names y, my, baby and y typed as t from the keystroke timing")
+
+
+def practice_run(options, s, env, seed, practice, type_it=False):
+    """One run with --seed (and --practice): the console's line, the first
+    target, and, when `type_it`, that target typed."""
+    arguments = ["--seed", str(seed)] + (["--practice"] if practice else [])
+    # Four words of four letters fit in the window from the first frame.
+    s.start_program("4\n", env=env, command=program_command(options.program) + arguments)
+    s.wait_for_window()
+    s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+    s.keyboard.hold("Escape")
+    shot = s.wait_for_screen(lambda shot: shot.lit_rows() == [TARGET_ROW], 10, "the target")
+    target = read_target_words(shot, 4)
+    if type_it:
+        s.keyboard.type_text(target)
+        s.wait_for_screen(lambda shot: shot.lit_rows() == [SPEED_ROW], 10, "the speed row")
+    out = s.program.output()[0][len(options.prompt):]
+    s.close_and_check_exit(output=out)
+    return out.decode(), target
+
+
+def scenario_practice(options):
+    """--practice with a history in which y is weak: one console line says so,
+    the targets are mostly words with y, the same --seed draws the same target
+    again (with and without --practice), and the attempt is recorded as
+    practice."""
+    targets = {}
+    lines = {}
+    for run in range(2):
+        for practice in (True, False):
+            with Session(options, "practice", standard_files(dictionary=" ".join(WORDS).encode())) \
+                    as s:
+                env, path = prepared_results(options, s, weak_y_history())
+                line, target = practice_run(options, s, env, 2026, practice,
+                                            type_it=practice and run == 0)
+                targets.setdefault(practice, []).append(target)
+                lines[practice] = line
+                if practice and run == 0:
+                    with open(path, "rb") as results:
+                        last = results.read().decode("ascii").split("\r\n")[-2]
+                    check(last.split(",")[1:3] == ["practice", "4"]
+                          and '"%s"' % target in last,
+                          "the practice attempt was recorded as %r" % last)
+    check(lines[True].startswith("Practice: words weighted toward the key y")
+          and lines[True].endswith(options.newline) and lines[True].count("\n") == 1,
+          "--practice said %r" % lines[True])
+    check(lines[False] == "", "--seed alone said %r" % lines[False])
+    for practice in (True, False):
+        check(targets[practice][0] == targets[practice][1],
+              "--seed 2026%s drew %r, then %r" % (" --practice" if practice else "",
+                                                 targets[practice][0], targets[practice][1]))
+    words_with_y = sum("y" in word for word in targets[True][0].split(" "))
+    check(words_with_y >= 3 and targets[True][0] != targets[False][0], "the practice target %r holds %d words with y"
+          % (targets[True][0], words_with_y))
+    print("practice drew %r twice, plain %r twice" % (targets[True][0], targets[False][0]))
+
+    # A verse answer plays verses as usual, and says so.
+    with Session(options, "practice_verses", standard_files(verses=b"1:1 able acid\n\n")) as s:
+        env, _ = prepared_results(options, s, weak_y_history())
+        s.start_program("x\n", env=env,
+                        command=program_command(options.program) + ["--practice"])
+        s.wait_for_window()
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+        s.close_and_check_exit(output=("Practice: verses are played as usual; practice draws "
+                                       "words only." + options.newline).encode())
+
+
 # X key codes (pc105) at the places of the US q, w, a, z, [, e, 2 and x keys.
 # On the French AZERTY layout they type a, z, q, w, the dead circumflex (here
 # over the e), e acute; x is given a Greek alpha, beyond Latin-1.
@@ -1040,6 +1189,8 @@ SCENARIOS = {
     "installed_package": scenario_installed_package,
     "unzipped_program": scenario_unzipped_program,
     "results_history": scenario_results_history,
+    "timed_history": scenario_timed_history,
+    "practice": scenario_practice,
     "system_keyboard": scenario_system_keyboard,
     "scaled_window": scenario_scaled_window,
     "language_and_text": scenario_language_and_text,
