@@ -112,8 +112,10 @@ else()
 the line to type and, under it, what you have typed, in large characters:
 light blue where a character matches, light red where it does not. At the end
 of each attempt it shows your speed in words per minute and, when anything was
-mistyped, your error percentage. Lines are random common English words or
-verses of the King James Bible.")
+mistyped, your error percentage. Lines are random common words of English or
+15 other languages, verses of the King James Bible, or your own text. Every
+keystroke is timed: tapquill --history shows your slowest and least accurate
+keys, pairs and words, and tapquill --practice drills them.")
 endif()
 
 include(CPack)

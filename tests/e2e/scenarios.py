@@ -933,6 +933,41 @@ def scenario_timed_history(options):
         print("--history names y, my, baby and y typed as t from the keystroke timing")
 
 
+def scenario_slow_keys(options):
+    """One attempt of 24 words typed with a pause before every c: --history
+    then names c as the slowest key and b followed by c as the slowest pair,
+    from the keystrokes' own time stamps."""
+    words = 24
+    target = " ".join(["abcd"] * words)
+    with Session(options, "slow_keys", standard_files(dictionary=b"abcd\n")) as s:
+        env = program_environment(s.display_name)
+        env["XDG_DATA_HOME"] = os.path.join(s.workdir, "data")
+        s.start_program("%d\n" % words, env=env)
+        s.wait_for_window()
+        results_file_of(options, env)
+        s.wait_for_screen(lambda shot: idle_lines(shot) is not None, 10, "the idle screen")
+        pauses = [0.2 if char == "c" else 0.02 for char in target]
+        finish_attempt(s, target, pauses)
+        s.close_and_check_exit()
+
+        history = Program(program_command(options.program) + ["--history"], s.workdir,
+                          env).start()
+        status = history.wait_exit(30)
+        out, err = history.output()
+        report = out.decode("utf-8").replace("\r\n", "\n")
+        check(status == 0 and err == b"", "--history: status %s, errors %r" % (status, err))
+        slowest_key = re.search(r"Slowest keys \(asked at least 20 times\):\n.*\n  (\S+) +24 "
+                                r"+100\.0% +(\d+) ", report)
+        slowest_pair = re.search(r"Slowest pairs of keys .*\n.*\n  (\S+) +24 +(\d+) ", report)
+        check(slowest_key is not None and slowest_key.group(1) == "c"
+              and 190 <= int(slowest_key.group(2)) <= 600
+              and slowest_pair is not None and slowest_pair.group(1) == "bc"
+              and 190 <= int(slowest_pair.group(2)) <= 600,
+              "--history does not name c and bc, typed 0.2 s late, as the slowest:\n%s" % report)
+        print("--history: c is the slowest key (%s ms), bc the slowest pair (%s ms)"
+              % (slowest_key.group(2), slowest_pair.group(2)))
+
+
 def practice_run(options, s, env, seed, practice, type_it=False):
     """One run with --seed (and --practice): the console's line, the first
     target, and, when `type_it`, that target typed."""
@@ -1191,6 +1226,7 @@ SCENARIOS = {
     "results_history": scenario_results_history,
     "timed_history": scenario_timed_history,
     "practice": scenario_practice,
+    "slow_keys": scenario_slow_keys,
     "system_keyboard": scenario_system_keyboard,
     "scaled_window": scenario_scaled_window,
     "language_and_text": scenario_language_and_text,
