@@ -402,6 +402,22 @@ std::string firstColumns(const ResultRecord& record) {
 
 } // namespace
 
+namespace {
+
+// Where a line's text ends: before its LF or CR LF, if it has one.
+size_t lineEnd(const std::string& line) {
+    size_t end = line.size();
+    if (end > 0 && line[end - 1] == '\n') {
+        --end;
+    }
+    if (end > 0 && line[end - 1] == '\r') {
+        --end;
+    }
+    return end;
+}
+
+} // namespace
+
 std::string formatRecord(const ResultRecord& record) {
     return firstColumns(record) + "," + (wordMode(record.mode) ? record.language : "") + "," +
            quotedText(record.mode == AttemptMode::Text ? record.source : "") + "," +
@@ -413,13 +429,7 @@ std::string formatOldRecord(const ResultRecord& record) {
 }
 
 bool parseRecord(const std::string& line, ResultRecord& record) {
-    size_t end = line.size();
-    if (end > 0 && line[end - 1] == '\n') {
-        --end;
-    }
-    if (end > 0 && line[end - 1] == '\r') {
-        --end;
-    }
+    const size_t end = lineEnd(line);
     std::vector<std::string> fields;
     // The columns of 1.0.0, or today's; fields after those are left to later
     // versions.
@@ -514,13 +524,7 @@ size_t parseRecords(const std::string& text, std::vector<ResultRecord>& records)
 }
 
 std::string upgradedLine(const std::string& line) {
-    size_t end = line.size();
-    if (end > 0 && line[end - 1] == '\n') {
-        --end;
-    }
-    if (end > 0 && line[end - 1] == '\r') {
-        --end;
-    }
+    const size_t end = lineEnd(line);
     std::vector<std::string> fields;
     if (!splitFields(line.substr(0, end), fields) || fields.size() != FIELD_COUNT_1_0) {
         return line;

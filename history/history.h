@@ -108,7 +108,8 @@ bool isResultLine(const std::string& line);
 // lines that are not records (the header and empty lines aside).
 size_t parseRecords(const std::string& text, std::vector<ResultRecord>& records);
 
-// Lines longer than this are no record.
+// Lines longer than this are no record: a longer line is damaged, and only
+// this much of it is held.
 constexpr size_t LONGEST_RESULT_LINE = size_t(16) << 20;
 
 // A line of a 1.0.0 file (with its line end, when it has one) as this

@@ -17,9 +17,6 @@ constexpr size_t TREND_SPAN = 10;
 constexpr size_t CHART_SPAN = 60;
 constexpr int CHART_ROWS = 8;
 constexpr size_t MISTYPED_SHOWN = 10;
-// No record is longer than this: a longer line is damaged, and only this
-// much of it is held.
-constexpr size_t LONGEST_RECORD = size_t(16) << 20;
 
 std::string fixed(double value, int decimals) {
     char text[64];
@@ -770,7 +767,7 @@ bool readResults(const std::string& path, const std::function<void(const ResultR
         return false;
     }
     ResultRecord record;
-    const bool read = forEachLine(file, LONGEST_RECORD, [&](const std::string& line) {
+    const bool read = forEachLine(file, LONGEST_RESULT_LINE, [&](const std::string& line) {
         if (isResultLine(line)) {
             if (parseRecord(line, record)) {
                 each(record);
