@@ -3,9 +3,9 @@
 const Language LANGUAGES[] = {
     {"en", "English", "English"},
     {"af", "Afrikaans", "Afrikaans"},
+    {"sq", "Albanian", "shqip"},
     {"ca", "Catalan", "català"},
     {"da", "Danish", "dansk"},
-    {"sq", "Albanian", "shqip"},
     {"nl", "Dutch", "Nederlands"},
     {"et", "Estonian", "eesti"},
     {"fi", "Finnish", "suomi"},
