@@ -77,6 +77,11 @@ bool optionWithValue(const std::vector<std::string>& arguments, size_t& i, const
     return true;
 }
 
+// "<option> takes <what>", with what was given instead when anything was.
+std::string wrongValue(const std::string& takes, const std::string& value) {
+    return pointToHelp(takes + (value.empty() ? "" : ", not \"" + value + "\""));
+}
+
 const char* const PLAY_OPTIONS[] = {"", "--words", "--verses", "--text"};
 
 // Chooses what to type; false, with the error set, when a choice was made
@@ -118,37 +123,20 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             options.version = true;
         } else if (argument == "--no-history") {
             options.keepHistory = false;
-        } else if (argument == "--keyboard" || argument.rfind("--keyboard=", 0) == 0) {
-            std::string layout;
-            if (argument.size() > 10) {
-                layout = argument.substr(11);
-            } else if (i + 1 < arguments.size()) {
-                layout = arguments[++i];
-            }
-            if (layout != "us" && layout != "system") {
-                options.error = pointToHelp("--keyboard takes \"us\" or \"system\"" +
-                                            (layout.empty() ? "" : ", not \"" + layout + "\""));
+        } else if (optionWithValue(arguments, i, "--keyboard", value)) {
+            if (value != "us" && value != "system") {
+                options.error = wrongValue("--keyboard takes \"us\" or \"system\"", value);
                 return options;
             }
-            options.systemKeyboard = layout == "system";
+            options.systemKeyboard = value == "system";
             options.keyboardGiven = true;
-        } else if (argument == "--scale" || argument.rfind("--scale=", 0) == 0 ||
-                   argument == "--fullscreen") {
+        } else if (argument == "--fullscreen" || optionWithValue(arguments, i, "--scale", value)) {
             if (argument == "--fullscreen") {
                 options.fullscreen = true;
-            } else {
-                std::string scale;
-                if (argument.size() > 7) {
-                    scale = argument.substr(8);
-                } else if (i + 1 < arguments.size()) {
-                    scale = arguments[++i];
-                }
-                if (!scaleValue(scale, options.windowScale)) {
-                    options.error =
-                        pointToHelp("--scale takes a whole number from 1 to 8 or \"auto\"" +
-                                    (scale.empty() ? "" : ", not \"" + scale + "\""));
-                    return options;
-                }
+            } else if (!scaleValue(value, options.windowScale)) {
+                options.error =
+                    wrongValue("--scale takes a whole number from 1 to 8 or \"auto\"", value);
+                return options;
             }
             // The whole desktop has no room for another size.
             if (options.fullscreen && options.windowScale != 0) {
@@ -158,8 +146,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
         } else if (optionWithValue(arguments, i, "--words", value)) {
             // Validated as the console's answer is: it must start with a digit.
             if (value.empty() || value[0] < '0' || value[0] > '9') {
-                options.error = pointToHelp("--words takes a number of words" +
-                                            (value.empty() ? "" : ", not \"" + value + "\""));
+                options.error = wrongValue("--words takes a number of words", value);
                 return options;
             }
             if (!choosePlay(options, Options::Play::Words))
@@ -193,16 +180,9 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             }
         } else if (argument == "--practice") {
             options.practice = true;
-        } else if (argument == "--seed" || argument.rfind("--seed=", 0) == 0) {
-            std::string number;
-            if (argument.size() > 6) {
-                number = argument.substr(7);
-            } else if (i + 1 < arguments.size()) {
-                number = arguments[++i];
-            }
-            if (!seedValue(number, options.seed)) {
-                options.error = pointToHelp("--seed takes a number from 0 to 4294967295" +
-                                            (number.empty() ? "" : ", not \"" + number + "\""));
+        } else if (optionWithValue(arguments, i, "--seed", value)) {
+            if (!seedValue(value, options.seed)) {
+                options.error = wrongValue("--seed takes a number from 0 to 4294967295", value);
                 return options;
             }
             options.seeded = true;

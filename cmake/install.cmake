@@ -3,14 +3,6 @@
 # Windows (`make package-windows`).
 include(GNUInstallDirs)
 
-# The word lists of the other languages, dictionary-<code>.dat, go beside the
-# English dictionary.dat.
-file(GLOB TAPQUILL_WORD_LISTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/dictionary-*.dat)
-set(TAPQUILL_DATA_FILES
-    ${PROJECT_SOURCE_DIR}/data/dictionary.dat
-    ${TAPQUILL_WORD_LISTS}
-    ${PROJECT_SOURCE_DIR}/data/bible.dat
-    ${PROJECT_SOURCE_DIR}/data/font.tga)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 

@@ -31,10 +31,6 @@ const struct {
                   {AttemptMode::Practice, "practice"},
                   {AttemptMode::Text, "text"}};
 
-bool wordMode(AttemptMode mode) {
-    return mode == AttemptMode::Words || mode == AttemptMode::Practice;
-}
-
 // A language code: two or three lower-case ASCII letters.
 bool isLanguageCode(const std::string& text) {
     if (text.size() < 2 || text.size() > 3) {
@@ -47,6 +43,7 @@ bool isLanguageCode(const std::string& text) {
     }
     return true;
 }
+
 const char HEX_DIGITS[] = "0123456789ABCDEF";
 
 // Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
@@ -399,10 +396,6 @@ std::string firstColumns(const ResultRecord& record) {
            record.errorPercentage + "," + quotedText(record.targetText) + "," +
            quotedText(mistyped);
 }
-
-} // namespace
-
-namespace {
 
 // Where a line's text ends: before its LF or CR LF, if it has one.
 size_t lineEnd(const std::string& line) {

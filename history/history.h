@@ -43,6 +43,11 @@ enum class AttemptMode { Words, Verses, Practice, Text };
 // The mode's name in the file: "words", "verses", "practice" or "text".
 const char* modeName(AttemptMode mode);
 
+// Whether the mode's targets are words of a word list (words, practice).
+inline bool wordMode(AttemptMode mode) {
+    return mode == AttemptMode::Words || mode == AttemptMode::Practice;
+}
+
 // One finished attempt as the file keeps it.
 struct ResultRecord {
     std::string time;

@@ -48,32 +48,6 @@ std::string utf8Of(unsigned code) {
     return text;
 }
 
-// A character as a player reads it: by name for the invisible ones.
-std::string characterName(char c, bool utf8) {
-    const unsigned code = static_cast<unsigned char>(c);
-    switch (code) {
-    case ' ':
-        return "space";
-    case '\t':
-        return "tab";
-    case '\n':
-        return "line feed";
-    case '\r':
-        return "carriage return";
-    default:
-        break;
-    }
-    if (code > 0x20 && code < 0x7F) {
-        return std::string(1, c);
-    }
-    if (code >= 0xA1 && utf8) {
-        return utf8Of(code);
-    }
-    char text[8];
-    std::snprintf(text, sizeof text, "\\x%02X", code);
-    return text;
-}
-
 // Display width of text that is ASCII or UTF-8.
 size_t widthOf(const std::string& text) {
     size_t width = 0;
@@ -327,16 +301,6 @@ std::string wpmText(double wpm) {
 
 std::string percent(double part, double whole) {
     return fixed(whole > 0 ? 100.0 * part / whole : 0.0, 1) + "%";
-}
-
-std::string pairName(unsigned pair, bool utf8) {
-    const char first = char(pair >> 8);
-    const char second = char(pair & 0xFF);
-    const auto plain = [](char c) { return c > 0x20 && c < 0x7F; };
-    if (plain(first) && plain(second)) {
-        return std::string{first, second};
-    }
-    return characterName(first, utf8) + " + " + characterName(second, utf8);
 }
 
 std::string keysTables(const KeystrokeAnalysis& analysis, bool utf8) {
@@ -693,6 +657,41 @@ template <class Line> bool forEachLine(std::FILE* file, size_t longest, Line&& l
 
 } // namespace
 
+std::string characterName(char c, bool utf8) {
+    const unsigned code = static_cast<unsigned char>(c);
+    switch (code) {
+    case ' ':
+        return "space";
+    case '\t':
+        return "tab";
+    case '\n':
+        return "line feed";
+    case '\r':
+        return "carriage return";
+    default:
+        break;
+    }
+    if (code > 0x20 && code < 0x7F) {
+        return std::string(1, c);
+    }
+    if (code >= 0xA1 && utf8) {
+        return utf8Of(code);
+    }
+    char text[8];
+    std::snprintf(text, sizeof text, "\\x%02X", code);
+    return text;
+}
+
+std::string pairName(unsigned pair, bool utf8) {
+    const char first = char(pair >> 8);
+    const char second = char(pair & 0xFF);
+    const auto plain = [](char c) { return c > 0x20 && c < 0x7F; };
+    if (plain(first) && plain(second)) {
+        return std::string{first, second};
+    }
+    return characterName(first, utf8) + " + " + characterName(second, utf8);
+}
+
 HistorySummary::HistorySummary(size_t lastKept)
     : kept(std::max({lastKept, CHART_SPAN, 2 * TREND_SPAN})) {}
 
@@ -700,8 +699,9 @@ void HistorySummary::add(const ResultRecord& record) {
     ++count;
     const double speed = numberOf(record.speed);
     // Word records without a language are of the English list.
-    const bool words = record.mode == AttemptMode::Words || record.mode == AttemptMode::Practice;
-    const std::string language = !words ? "" : record.language.empty() ? "en" : record.language;
+    const std::string language = !wordMode(record.mode)    ? ""
+                                 : record.language.empty() ? "en"
+                                                           : record.language;
     if (std::isfinite(speed)) {
         // In order of the mode, then of the language, English first.
         const auto key = [](AttemptMode mode, const std::string& code) {

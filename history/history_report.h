@@ -70,6 +70,12 @@ class HistorySummary {
     size_t kept;
 };
 
+// A character as a player reads it: by name for the invisible ones (space,
+// tab, ...), in UTF-8 when `utf8` and in \xHH otherwise beyond ASCII.
+std::string characterName(char c, bool utf8);
+// A pair of characters: "ab", or "e + space" when either is not printable.
+std::string pairName(unsigned pair, bool utf8);
+
 // The report of `summary` with the last `count` attempts in the table; the
 // chart is drawn with block characters when `utf8`, in ASCII otherwise.
 std::string historyReport(const HistorySummary& summary, size_t count, bool utf8);

@@ -6,10 +6,6 @@
 
 namespace {
 
-bool wordMode(AttemptMode mode) {
-    return mode == AttemptMode::Words || mode == AttemptMode::Practice;
-}
-
 void addSaturating(uint32_t& counter, uint64_t amount) {
     counter = uint32_t(std::min<uint64_t>(uint64_t(counter) + amount, UINT32_MAX));
 }
@@ -180,7 +176,7 @@ void KeystrokeAnalysis::add(const ResultRecord& record) {
         return;
     }
     ++timedAttempts;
-    if (record.mode == AttemptMode::Practice || record.mode == AttemptMode::Words) {
+    if (wordMode(record.mode)) {
         const double speed = std::strtod(record.speed.c_str(), nullptr);
         if (std::isfinite(speed)) {
             const bool practice = record.mode == AttemptMode::Practice;

@@ -24,27 +24,12 @@ constexpr uint32_t QUEUE_SHARE = 4;
 constexpr size_t NAMED = 3;
 constexpr double NAMED_NEED_AT_LEAST = 0.5;
 
-bool wordMode(AttemptMode mode) {
-    return mode == AttemptMode::Words || mode == AttemptMode::Practice;
-}
-
 // How many times `part` exceeds `whole`, less one, between 0 and the limit.
 double excess(double part, double whole) {
     if (!(whole > 0) || !std::isfinite(part)) {
         return 0;
     }
     return std::clamp(part / whole - 1, 0.0, NEED_PART_LIMIT);
-}
-
-std::string shown(unsigned char c) {
-    if (c == ' ') {
-        return "space";
-    }
-    if (c > 0x20 && c < 0x7F) {
-        return std::string(1, char(c));
-    }
-    static const char DIGITS[] = "0123456789ABCDEF";
-    return std::string("\\x") + DIGITS[c >> 4] + DIGITS[c & 15];
 }
 
 std::string listed(const std::vector<std::string>& names) {
@@ -234,7 +219,7 @@ std::string PracticePlan::describe() {
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<std::string> names;
     for (size_t i = 0; i < ranked.size() && i < NAMED; ++i) {
-        names.push_back(shown(static_cast<unsigned char>(ranked[i].second)));
+        names.push_back(characterName(char(ranked[i].second), false));
     }
     if (!names.empty()) {
         aims.push_back((names.size() == 1 ? "the key " : "the keys ") + listed(names));
@@ -249,18 +234,16 @@ std::string PracticePlan::describe() {
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     names.clear();
     for (size_t i = 0; i < ranked.size() && i < NAMED; ++i) {
-        const unsigned char first = static_cast<unsigned char>(ranked[i].second >> 8);
-        const unsigned char second = static_cast<unsigned char>(ranked[i].second & 0xFF);
-        const bool plain = first > 0x20 && first < 0x7F && second > 0x20 && second < 0x7F;
-        names.push_back(shown(first) + (plain ? "" : " + ") + shown(second));
+        names.push_back(pairName(ranked[i].second, false));
     }
     if (!names.empty()) {
         aims.push_back((names.size() == 1 ? "the pair " : "the pairs ") + listed(names));
     }
     if (!confusions.empty()) {
-        aims.push_back("both " + shown(confusions[0].first) + " and " +
-                       shown(confusions[0].second) + " (" + shown(confusions[0].second) +
-                       " typed for " + shown(confusions[0].first) + ")");
+        const std::string asked = characterName(char(confusions[0].first), false);
+        const std::string typed = characterName(char(confusions[0].second), false);
+        aims.push_back("both " + asked + " and " + typed + " (" + typed + " typed for " + asked +
+                       ")");
     }
     const std::string queue = std::to_string(queued.size()) +
                               (queued.size() == 1 ? " queued word comes" : " queued words come") +

@@ -689,6 +689,16 @@ def finish_attempt(s, typed, pauses=None):
     return (shot, presses) if pauses else shot
 
 
+def history_report(options, s, env):
+    """What --history prints (with LF line ends), checked to end well and to
+    say nothing on standard error."""
+    history = Program(program_command(options.program) + ["--history"], s.workdir, env).start()
+    status = history.wait_exit(30)
+    out, err = history.output()
+    check(status == 0 and err == b"", "--history: status %s, errors %r" % (status, err))
+    return out.decode("utf-8").replace("\r\n", "\n")
+
+
 def scenario_results_history(options):
     """Two finished attempts become two records of the results file, with the
     speed and error texts the window showed; --history lists and charts them.
@@ -736,12 +746,7 @@ def scenario_results_history(options):
         print("keys pressed %s ms apart were recorded %s ms apart"
               % (", ".join(gaps), ", ".join(str(interval) for interval in intervals[1:])))
 
-        history = Program(program_command(options.program) + ["--history"], s.workdir,
-                          env).start()
-        status = history.wait_exit(30)
-        out, err = history.output()
-        report = out.decode("utf-8")
-        check(status == 0 and err == b"", "--history: status %s, errors %r" % (status, err))
+        report = history_report(options, s, env)
         check("Last 2 of 2 attempts" in report and first in report and second in report
               and re.search("Speed of the last 2 attempts.*\n(.*\n){0,7}.*[#\u2588]", report) is not None
               and re.search(r"\n +d +1 +4 +25\.0% +z \(1 time\)", report) is not None,
@@ -912,12 +917,7 @@ def scenario_timed_history(options):
     falling confusion, and chart the last attempt."""
     with Session(options, "timed_history", {}) as s:
         env, _ = prepared_results(options, s, weak_y_history())
-        history = Program(program_command(options.program) + ["--history"], s.workdir,
-                          env).start()
-        status = history.wait_exit(30)
-        out, err = history.output()
-        report = out.decode("utf-8").replace("\r\n", "\n")
-        check(status == 0 and err == b"", "--history: status %s, errors %r" % (status, err))
+        report = history_report(options, s, env)
         expected = [
             r"Slowest keys \(asked at least 20 times\):\n.*\n  y +48 +83\.3% +450 +22\.2\n",
             r"Least accurate keys \(asked at least 20 times\):\n.*\n  y +48 +83\.3% ",
@@ -950,12 +950,7 @@ def scenario_slow_keys(options):
         finish_attempt(s, target, pauses)
         s.close_and_check_exit()
 
-        history = Program(program_command(options.program) + ["--history"], s.workdir,
-                          env).start()
-        status = history.wait_exit(30)
-        out, err = history.output()
-        report = out.decode("utf-8").replace("\r\n", "\n")
-        check(status == 0 and err == b"", "--history: status %s, errors %r" % (status, err))
+        report = history_report(options, s, env)
         slowest_key = re.search(r"Slowest keys \(asked at least 20 times\):\n.*\n  (\S+) +20 "
                                 r"+100\.0% +(\d+) ", report)
         slowest_pair = re.search(r"Slowest pairs of keys .*\n.*\n  (\S+) +20 +(\d+) ", report)

@@ -25,6 +25,14 @@ ResultRecord sampleRecord() {
     return record;
 }
 
+// The sample typed with its keystrokes timed, the mistyped c the fourth.
+ResultRecord timedSampleRecord() {
+    ResultRecord record = sampleRecord();
+    record.intervals = {300, 200, 100, 250, 120};
+    record.mistypedAt = {3};
+    return record;
+}
+
 void expectSameRecord(const ResultRecord& read, const ResultRecord& written) {
     EXPECT_EQ(read.time, written.time);
     EXPECT_EQ(read.mode, written.mode);
@@ -286,9 +294,7 @@ TEST(ResultsFile, AFileOf100IsUpgradedOnceBesideACopyOfItself) {
     std::ostringstream warnings;
     ResultsHistory history(warnings);
     history.keepIn(path);
-    ResultRecord timed = sampleRecord();
-    timed.intervals = {300, 200, 100, 250, 120};
-    timed.mistypedAt = {3};
+    const ResultRecord timed = timedSampleRecord();
     history.record(timed);
     const std::string line = formatRecord(timed);
     EXPECT_EQ(fileContents(path), upgradedOldFile() + "\r\n" + line);
@@ -342,9 +348,7 @@ TEST(ResultsFile, AnUpgradeThatCannotBeMadeLeavesTheOldColumnsAndWarnsOnce) {
     std::ostringstream warnings;
     ResultsHistory history(warnings);
     history.keepIn(path);
-    ResultRecord timed = sampleRecord();
-    timed.intervals = {300, 200, 100, 250, 120};
-    timed.mistypedAt = {3};
+    const ResultRecord timed = timedSampleRecord();
     history.record(timed);
     history.record(timed);
     const std::string stillOld = old + formatOldRecord(timed) + formatOldRecord(timed);
